@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/midi_device.h"
+
+namespace plinkora {
+
+// The SoundFont for the built-in synthesizer: $PLINKORA_SOUNDFONT, then the system's default
+// General MIDI SoundFont. None when neither exists.
+std::optional<std::string> FindSoundFont();
+
+// A General MIDI synthesizer inside the process (FluidSynth). It renders offline into buffers,
+// or plays through the system's sound server once StartAudio succeeds.
+class BuiltInSynth {
+public:
+    static constexpr int kOfflineSampleRate = 44100;
+
+    // Null when the SoundFont cannot be loaded. sampleRate applies to audio and rendering.
+    static std::unique_ptr<BuiltInSynth> Create(const std::string& soundFontPath,
+                                                double sampleRate = 48000.0);
+    ~BuiltInSynth();
+    BuiltInSynth(const BuiltInSynth&) = delete;
+    BuiltInSynth& operator=(const BuiltInSynth&) = delete;
+
+    // Any thread; FluidSynth serialises access. Plays one packed short message.
+    bool Send(uint32_t word) noexcept;
+    // Offline: the next frames as interleaved stereo floats (frames x 2 values).
+    void Render(float* interleaved, int frames);
+    // Opens the first audio driver that answers (PipeWire/PulseAudio, JACK if its server runs,
+    // ALSA) with a short buffer. False when none can be opened.
+    bool StartAudio();
+    void StopAudio();
+    bool AudioRunning() const;
+    double SampleRate() const;
+
+    struct Impl;
+
+private:
+    explicit BuiltInSynth(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+// The machine's MIDI outputs: device 0 the built-in synthesizer when a SoundFont is found, then
+// the system's MIDI ports (ALSA sequencer, JACK), at most 256 in all. Opening the synthesizer
+// starts its audio output; closing stops it. Log lines of the libraries go to log, not stderr.
+std::unique_ptr<MidiOutputs> CreateSystemMidiOutputs(
+    std::function<void(const std::string&)> log = {});
+
+}  // namespace plinkora

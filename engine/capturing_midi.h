@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/midi_device.h"
+
+namespace plinkora {
+
+// A device that keeps every word sent to it, for tests and benchmarks. The words live in the
+// outputs object, so they outlast the device that was closed.
+class CapturingMidiOutputs final : public MidiOutputs {
+public:
+    explicit CapturingMidiOutputs(int count = 1, bool hasMapper = false)
+        : count_(count), hasMapper_(hasMapper) {}
+
+    int Count() const override { return count_; }
+    std::optional<std::string> MapperName() const override {
+        if (!hasMapper_) {
+            return std::nullopt;
+        }
+        return std::string("Mapper");
+    }
+    std::string Name(int32_t deviceId) const override {
+        return "Capture " + std::to_string(deviceId);
+    }
+    std::unique_ptr<MidiDevice> Open(int32_t deviceId) override {
+        ++openCount;
+        if (failOpen || deviceId < -1 || deviceId >= count_ || (deviceId == -1 && !hasMapper_)) {
+            return nullptr;
+        }
+        lastOpened = deviceId;
+        return std::make_unique<Device>(words);
+    }
+
+    std::vector<uint32_t> words;
+    bool failOpen = false;
+    int openCount = 0;
+    int32_t lastOpened = -2;
+
+private:
+    class Device final : public MidiDevice {
+    public:
+        explicit Device(std::vector<uint32_t>& words) : words_(words) {}
+        bool Send(uint32_t word) noexcept override {
+            words_.push_back(word);
+            return true;
+        }
+
+    private:
+        std::vector<uint32_t>& words_;
+    };
+
+    int count_;
+    bool hasMapper_;
+};
+
+}  // namespace plinkora

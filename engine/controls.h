@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "engine/performance.h"
+
+namespace plinkora {
+
+// Scroll codes of the Force and Freq bars.
+enum ScrollCode : int {
+    kLineUp = 0,
+    kLineDown = 1,
+    kPageUp = 2,
+    kPageDown = 3,
+    kThumbPosition = 4,  // the thumb was released
+    kThumbTrack = 5,     // the thumb is being dragged
+    kTop = 6,
+    kBottom = 7,
+    kEndScroll = 8,
+};
+
+inline constexpr int kFirstTrackCommand = 768;
+inline constexpr int kLastTrackCommand = 1023;
+inline constexpr int kFirstInstrumentCommand = 1024;
+inline constexpr int kTrackCount = 15;
+inline constexpr int32_t kForceBarMin = 1, kForceBarMax = 127;
+inline constexpr int32_t kFreqBarMin = 1, kFreqBarMax = 0x3FFF;
+inline constexpr int32_t kBendRest = 0x1FFF;
+
+// Both bars show their value upside down, so that up means more.
+constexpr int32_t ForceBarPosition(int32_t force) { return 128 - force; }
+constexpr int32_t FreqBarPosition(int32_t bend) { return 0x3FFF - bend; }
+
+// The Force bar: returns the bar's new position, or nothing for codes that change nothing.
+std::optional<int32_t> HandleForceScroll(Performance& p, int code, int32_t thumbPosition);
+// The spring-loaded Freq bar: bends while dragged, returns to rest when released.
+std::optional<int32_t> HandleFreqScroll(Performance& p, int code, int32_t thumbPosition);
+
+void ChooseInstrument(Performance& p, int command);    // 1024 + program
+void ChooseTrack(Performance& p, int command);         // 768 + channel
+void ChooseKeySignature(Performance& p, int command);  // a key signature identifier
+
+}  // namespace plinkora

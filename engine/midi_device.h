@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace plinkora {
+
+// An open MIDI output. Send takes one packed short message: status in bits 0-7, first data
+// byte in bits 8-15, second in bits 16-23. Window thread only.
+class MidiDevice {
+public:
+    virtual ~MidiDevice() = default;
+    // False when the word could not be delivered (a port that vanished, say); callers do not
+    // retry, so a failed send must never throw or block.
+    virtual bool Send(uint32_t word) noexcept = 0;
+};
+
+// The MIDI outputs of this machine, numbered 0..Count()-1. Closing a device is destroying it.
+class MidiOutputs {
+public:
+    virtual ~MidiOutputs() = default;
+    virtual int Count() const = 0;
+    // The name of the system's MIDI mapper when there is one; Linux has none.
+    virtual std::optional<std::string> MapperName() const = 0;
+    virtual std::string Name(int32_t deviceId) const = 0;
+    // Null when the device cannot be opened.
+    virtual std::unique_ptr<MidiDevice> Open(int32_t deviceId) = 0;
+};
+
+}  // namespace plinkora

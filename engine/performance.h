@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "engine/key_signatures.h"
+#include "engine/midi_device.h"
+
+namespace plinkora {
+
+inline constexpr int32_t kMidiMapper = -1;
+inline constexpr int32_t kBourdonChannel = 15;
+inline constexpr int32_t kMaxForce = 127;
+inline constexpr int32_t kBendRestPosition = 8192;  // the Freq bar's position at rest
+
+// The live state of Shift and Ctrl at the moment a key is handled.
+class ModifierKeys {
+public:
+    virtual ~ModifierKeys() = default;
+    virtual bool ShiftDown() const = 0;
+    virtual bool CtrlDown() const = 0;
+};
+
+// Receives every key the engine sounds while a recording may be running.
+class KeyRecorder {
+public:
+    virtual ~KeyRecorder() = default;
+    virtual void RecordPress(uint32_t keyParam, int32_t octaveShift) = 0;
+    virtual void RecordRelease(uint32_t keyParam, int32_t octaveShift) = 0;
+};
+
+// Draws one key cap of the on-screen keyboard.
+class KeyCapPainter {
+public:
+    virtual ~KeyCapPainter() = default;
+    // shift is -1, 0 or +1 and tints a pressed cap; from playback tells where it came from.
+    virtual void DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) = 0;
+};
+
+// What the engine's commands show in the window: menu check marks, repaints and warnings.
+class EngineView {
+public:
+    virtual ~EngineView() = default;
+    virtual void CheckMenuItem(int commandId, bool checked) = 0;
+    virtual void Repaint() = 0;
+    virtual void ShowWarning(std::string_view text) = 0;
+};
+
+// Do-nothing defaults, so the engine runs before a window or a recorder exists.
+struct NoModifierKeys final : ModifierKeys {
+    bool ShiftDown() const override { return false; }
+    bool CtrlDown() const override { return false; }
+};
+struct NoKeyRecorder final : KeyRecorder {
+    void RecordPress(uint32_t, int32_t) override {}
+    void RecordRelease(uint32_t, int32_t) override {}
+};
+struct NoKeyCapPainter final : KeyCapPainter {
+    void DrawKeyCap(int, bool, bool, int32_t) override {}
+};
+struct NoEngineView final : EngineView {
+    void CheckMenuItem(int, bool) override {}
+    void Repaint() override {}
+    void ShowWarning(std::string_view) override {}
+};
+
+// Everything that decides what sounds: device, settings and the held-key groups. One instance
+// lives as long as the window; tests build fresh ones. Window thread only.
+struct Performance {
+    explicit Performance(MidiOutputs& outputs) : outputs(&outputs) {}
+    Performance(const Performance&) = delete;
+    Performance& operator=(const Performance&) = delete;
+
+    // MIDI output
+    MidiOutputs* outputs;
+    int32_t deviceId = kMidiMapper;
+    std::unique_ptr<MidiDevice> midiOut;
+    bool deviceOpen = false;
+
+    // Settings
+    int32_t keySignature = kDefaultKeySignature;
+    int32_t channel = 0;  // 0..14, shown as Track 1..15
+    int32_t program = 0;
+    int32_t force = kMaxForce;
+    int32_t freqPosition = kBendRestPosition;
+    bool bourdonOn = false;
+
+    // Key groups: the shift decided by the first key of a group holds until its last release.
+    int32_t octaveShift = 0;
+    int32_t heldPlain = 0;
+    int32_t heldShift = 0;
+    int32_t heldCtrl = 0;
+
+    // Platform
+    const ModifierKeys* modifiers = &noModifiers_;
+    KeyRecorder* recorder = &noRecorder_;
+    KeyCapPainter* painter = &noPainter_;
+    EngineView* view = &noView_;
+
+private:
+    NoModifierKeys noModifiers_;
+    NoKeyRecorder noRecorder_;
+    NoKeyCapPainter noPainter_;
+    NoEngineView noView_;
+};
+
+}  // namespace plinkora

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Plinkora needs that are missing: "build" for building and
+# running the program, "test" for that plus everything the test suite uses.
+set -euo pipefail
+
+build_packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-qpa-plugins libqt6svg6
+    libfluidsynth-dev librtmidi-dev
+    timgm6mb-soundfont fonts-liberation2
+)
+test_packages=(
+    libgtest-dev libgmock-dev
+    python3 python3-mido
+    clang libclang-rt-14-dev
+    xvfb xdotool x11-xserver-utils x11-utils xauth
+    pulseaudio pulseaudio-utils
+    imagemagick
+)
+
+packages=("${build_packages[@]}")
+if [[ "${1:-build}" == "test" ]]; then
+    packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [[ ${#missing[@]} -eq 0 ]]; then
+    exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends -o DPkg::Lock::Timeout=600 \
+    "${missing[@]}"

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Plinkora and runs every test:
+#   1. the normal build: core, window and scripted tests (converter, MIDI read-back, end to end)
+#   2. the core tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   3. the playback scheduler's tests under ThreadSanitizer
+#   4. a short fuzzing run of the document reader
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" test || exit 1
+
+passed=0
+failed=0
+failures=()
+step() {
+    local name=$1
+    shift
+    echo
+    echo "=== $name"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        failures+=("$name")
+    fi
+}
+
+export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+
+normal=$root/build
+asan=$root/build-asan
+tsan=$root/build-tsan
+
+step "normal build" "$root/scripts/build.sh" "$normal"
+step "all tests" ctest --test-dir "$normal" --output-on-failure -j 2
+step "sanitizer build (address, undefined)" "$root/scripts/build.sh" "$asan" \
+    -DPLINKORA_SANITIZE=address,undefined -DPLINKORA_BUILD_APP=OFF -DPLINKORA_BUILD_BENCH=OFF
+step "core tests (address, undefined)" ctest --test-dir "$asan" --output-on-failure -j 2 -L core
+step "sanitizer build (thread)" "$root/scripts/build.sh" "$tsan" \
+    -DPLINKORA_SANITIZE=thread -DPLINKORA_BUILD_APP=OFF -DPLINKORA_BUILD_BENCH=OFF
+step "scheduler tests (thread)" ctest --test-dir "$tsan" --output-on-failure -R "Scheduler|Playback"
+if [[ -x "$root/scripts/ci-fuzz.sh" ]]; then
+    step "fuzzing the document reader" "$root/scripts/ci-fuzz.sh"
+fi
+
+echo
+for name in "${failures[@]}"; do
+    echo "FAILED: $name"
+done
+echo "Test steps: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]

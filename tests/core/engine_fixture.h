@@ -1,0 +1,82 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "engine/capturing_midi.h"
+#include "engine/key_handling.h"
+#include "engine/midi_output.h"
+#include "engine/performance.h"
+
+namespace plinkora::testing {
+
+struct FakeModifiers final : ModifierKeys {
+    bool shift = false;
+    bool ctrl = false;
+    bool ShiftDown() const override { return shift; }
+    bool CtrlDown() const override { return ctrl; }
+};
+
+struct RecordingView final : EngineView {
+    std::map<int, bool> checks;
+    int repaints = 0;
+    std::vector<std::string> warnings;
+    void CheckMenuItem(int id, bool checked) override { checks[id] = checked; }
+    void Repaint() override { ++repaints; }
+    void ShowWarning(std::string_view text) override { warnings.emplace_back(text); }
+};
+
+struct PainterLog final : KeyCapPainter {
+    struct Cap {
+        int key;
+        bool pressed;
+        int32_t shift;
+    };
+    std::vector<Cap> caps;
+    void DrawKeyCap(int key, bool pressed, bool, int32_t shift) override {
+        caps.push_back({key, pressed, shift});
+    }
+};
+
+// A performance on a capturing device, opened as at start-up, with the sent words cleared.
+class EngineTest : public ::testing::Test {
+protected:
+    EngineTest() {
+        p.modifiers = &modifiers;
+        p.view = &view;
+        p.painter = &painter;
+        ResolveDefaultDevice(p);
+        OpenMidiDeviceAtStartup(p);
+        outputs.words.clear();
+    }
+
+    std::vector<uint32_t> Sent() {
+        std::vector<uint32_t> words = outputs.words;
+        outputs.words.clear();
+        return words;
+    }
+
+    void Press(uint32_t scanCode, bool repeat = false) {
+        PlayKey(p, kKeyDown, KeyParam(scanCode, repeat));
+    }
+    void Release(uint32_t scanCode) { PlayKey(p, kKeyUp, KeyParam(scanCode)); }
+
+    CapturingMidiOutputs outputs{2};
+    FakeModifiers modifiers;
+    RecordingView view;
+    PainterLog painter;
+    Performance p{outputs};
+};
+
+inline uint32_t NoteOn(int channel, int note, int velocity = 127) {
+    return ShortMessage(kNoteOn, channel, note, velocity);
+}
+inline uint32_t NoteOff(int channel, int note) { return ShortMessage(kNoteOff, channel, note, 0); }
+
+// Scan codes of a few keys.
+inline constexpr uint32_t kKeyA = 30, kKeyS = 31, kKeyH = 35, kKeyK = 37, kKey1 = 2,
+                          kKeyBracketRight = 27;
+
+}  // namespace plinkora::testing

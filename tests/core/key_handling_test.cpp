@@ -1,0 +1,144 @@
+#include "engine/bourdon.h"
+#include "engine/controls.h"
+#include "engine_fixture.h"
+
+namespace plinkora::testing {
+namespace {
+
+using KeyHandling = EngineTest;
+using Words = std::vector<uint32_t>;
+
+TEST_F(KeyHandling, PressAndReleaseSoundTheKeysNote) {
+    Press(kKeyA);
+    Release(kKeyA);
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), NoteOff(0, 60)}));
+    ASSERT_EQ(painter.caps.size(), 2u);
+    EXPECT_TRUE(painter.caps[0].pressed);
+    EXPECT_FALSE(painter.caps[1].pressed);
+}
+
+TEST_F(KeyHandling, ShiftOfTheFirstKeyHoldsForTheWholeGroup) {
+    modifiers.shift = true;
+    Press(kKeyA);
+    modifiers.shift = false;
+    Press(kKeyS);
+    Release(kKeyA);
+    Release(kKeyS);
+    Press(kKeyS);
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 72), NoteOn(0, 74), NoteOff(0, 72), NoteOff(0, 74),
+                             NoteOn(0, 62)}));
+}
+
+TEST_F(KeyHandling, CtrlLowersAndShiftWinsOverCtrl) {
+    modifiers.ctrl = true;
+    Press(kKeyA);
+    Release(kKeyA);
+    modifiers.shift = true;
+    Press(kKeyA);
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 48), NoteOff(0, 48), NoteOn(0, 72)}));
+    EXPECT_EQ(painter.caps.back().shift, 1);
+}
+
+TEST_F(KeyHandling, AutoRepeatSendsNothingMore) {
+    Press(kKeyA);
+    Press(kKeyA, true);
+    Press(kKeyA, true);
+    EXPECT_EQ(Sent(), Words{NoteOn(0, 60)});
+    EXPECT_EQ(p.heldPlain, 1);
+}
+
+TEST_F(KeyHandling, EscSilencesAllSixteenChannelsAndForgetsTheGroup) {
+    modifiers.shift = true;
+    Press(kKeyA);
+    Sent();
+    PressEscape(p);
+    Words expected;
+    for (int channel = 0; channel < 16; ++channel) {
+        expected.push_back(ShortMessage(kControlChange, channel, 123, 0));
+    }
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(p.heldShift, 0);
+    EXPECT_GT(view.repaints, 0);
+    // A repeat of the still-held key starts a group from the modifiers of now, silently...
+    modifiers.shift = false;
+    Press(kKeyA, true);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(p.heldPlain, 1);
+    // ...so its release balances the counter again.
+    Release(kKeyA);
+    EXPECT_EQ(p.heldPlain, 0);
+}
+
+TEST_F(KeyHandling, ReleaseWithoutCountedPressNeverLeavesAStaleShift) {
+    modifiers.shift = true;
+    Press(kKeyA);
+    PressEscape(p);
+    Release(kKeyA);  // counted nothing since Esc
+    EXPECT_EQ(p.heldShift, 0);
+    EXPECT_EQ(p.octaveShift, 0);
+    modifiers.shift = false;
+    Sent();
+    Press(kKeyS);
+    EXPECT_EQ(Sent(), Words{NoteOn(0, 62)});
+}
+
+TEST_F(KeyHandling, NothingAtAllWhileTheDeviceIsClosed) {
+    CloseMidiDevice(p);
+    Sent();
+    painter.caps.clear();
+    Press(kKeyA);
+    Release(kKeyA);
+    PressEscape(p);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(painter.caps.empty());
+    EXPECT_EQ(p.heldPlain, 0);
+}
+
+TEST_F(KeyHandling, SilentKeysAndCodesBeyondTheTablePlayNothing) {
+    for (uint32_t code : {1u, 15u, 42u, 54u, 200u}) {
+        Press(code);
+        Release(code);
+    }
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(painter.caps.empty());
+    // Only bits 16-23 count: the extended bit of the keypad's divide key is ignored.
+    PlayKey(p, kKeyDown, KeyParam(53) | (1u << 24));
+    EXPECT_EQ(Sent(), Words{NoteOn(0, 76)});
+}
+
+TEST_F(KeyHandling, BourdonDoublesAnOctaveLowerOnChannelFifteen) {
+    ToggleBourdon(p);
+    EXPECT_TRUE(view.checks[kBourdonCommand]);
+    Press(kKeyA);
+    Release(kKeyA);
+    modifiers.shift = true;
+    Press(kKeyA);
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), NoteOn(15, 48), NoteOff(0, 60), NoteOff(15, 48),
+                             NoteOn(0, 72), NoteOn(15, 60)}));
+}
+
+TEST_F(KeyHandling, ReleaseUsesTheSettingsOfTheMomentOfRelease) {
+    Press(kKeyA);
+    ChooseKeySignature(p, 1298);
+    ToggleBourdon(p);
+    Release(kKeyA);
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), NoteOff(0, 62), NoteOff(15, 50)}));
+}
+
+TEST_F(KeyHandling, NotesUseForceAndTheChosenTrack) {
+    HandleForceScroll(p, kThumbTrack, 128 - 90);
+    ChooseTrack(p, kFirstTrackCommand + 9);
+    Sent();
+    Press(kKeyA);
+    EXPECT_EQ(Sent(), Words{NoteOn(9, 60, 90)});
+}
+
+TEST_F(KeyHandling, UnknownKeySignatureFromADocumentSoundsNothing) {
+    p.keySignature = 1306;
+    Press(kKeyA);
+    Release(kKeyA);
+    EXPECT_TRUE(Sent().empty());
+}
+
+}  // namespace
+}  // namespace plinkora::testing

@@ -1,0 +1,101 @@
+#include "engine_fixture.h"
+
+namespace plinkora::testing {
+namespace {
+
+using Words = std::vector<uint32_t>;
+
+TEST(ShortMessages, PackStatusChannelAndDataBytes) {
+    CapturingMidiOutputs outputs;
+    auto device = outputs.Open(0);
+    SendPitchBend(*device, 3, 0x3FFF);
+    SendProgramChange(*device, 15, 40);
+    SendNoteOn(*device, 1297, 0, 5, 0, 127);
+    EXPECT_EQ(outputs.words, (Words{0x7F7FE3, 0x28CF, 0x7F3C90}));
+}
+
+TEST(DeviceStartup, WithoutMapperTheFirstDeviceIsOpenedWithOnlyThePerformanceProgram) {
+    CapturingMidiOutputs outputs(2);
+    RecordingView view;
+    Performance p(outputs);
+    p.view = &view;
+    ResolveDefaultDevice(p);
+    EXPECT_EQ(p.deviceId, 0);
+    EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
+    EXPECT_TRUE(p.deviceOpen);
+    EXPECT_EQ(outputs.words, Words{ShortMessage(kProgramChange, 0, 0, 0)});
+    EXPECT_TRUE(view.checks[kOpenDeviceCommand]);
+    EXPECT_FALSE(view.checks[kCloseDeviceCommand]);
+}
+
+TEST(DeviceStartup, WithAMapperTheMapperStaysChosen) {
+    CapturingMidiOutputs outputs(2, true);
+    Performance p(outputs);
+    ResolveDefaultDevice(p);
+    EXPECT_EQ(p.deviceId, kMidiMapper);
+    EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
+    EXPECT_EQ(outputs.lastOpened, kMidiMapper);
+}
+
+TEST(DeviceStartup, FailureWarnsAndStaysClosed) {
+    CapturingMidiOutputs outputs;
+    outputs.failOpen = true;
+    RecordingView view;
+    Performance p(outputs);
+    p.view = &view;
+    ResolveDefaultDevice(p);
+    EXPECT_FALSE(OpenMidiDeviceAtStartup(p));
+    EXPECT_FALSE(p.deviceOpen);
+    EXPECT_EQ(view.warnings, std::vector<std::string>{"Cannot open MIDI device"});
+    EXPECT_TRUE(outputs.words.empty());
+}
+
+using DeviceCommands = EngineTest;
+
+TEST_F(DeviceCommands, OpenWhileOpenAndCloseWhileClosedSendNothing) {
+    OpenMidiDevice(p);
+    EXPECT_TRUE(Sent().empty());
+    CloseMidiDevice(p);
+    Sent();
+    CloseMidiDevice(p);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_GT(view.repaints, 2);
+}
+
+TEST_F(DeviceCommands, CloseSilencesEveryChannelAndReopenSendsTheInstrumentToBoth) {
+    p.program = 40;
+    CloseMidiDevice(p);
+    EXPECT_EQ(Sent().size(), 16u);
+    EXPECT_FALSE(p.deviceOpen);
+    EXPECT_TRUE(view.checks[kCloseDeviceCommand]);
+    OpenMidiDevice(p);
+    EXPECT_EQ(Sent(), (Words{ShortMessage(kProgramChange, 0, 40, 0),
+                             ShortMessage(kProgramChange, 15, 40, 0)}));
+}
+
+TEST_F(DeviceCommands, ChoosingWhileOpenReopensOnTheNewDevice) {
+    ChooseMidiDevice(p, 513);
+    EXPECT_EQ(p.deviceId, 1);
+    EXPECT_EQ(outputs.lastOpened, 1);
+    EXPECT_FALSE(view.checks[512]);
+    EXPECT_TRUE(view.checks[513]);
+    EXPECT_EQ(Sent().size(), 16u + 2u);  // all notes off, then the instrument on both channels
+}
+
+TEST_F(DeviceCommands, ChoosingWhileClosedOnlyMovesTheCheckMark) {
+    CloseMidiDevice(p);
+    const int opens = outputs.openCount;
+    ChooseMidiDevice(p, 513);
+    EXPECT_EQ(outputs.openCount, opens);
+    EXPECT_TRUE(view.checks[513]);
+    EXPECT_FALSE(p.deviceOpen);
+}
+
+TEST_F(DeviceCommands, ChoosingADeviceThatCannotOpenWarnsAndStaysClosed) {
+    ChooseMidiDevice(p, 600);
+    EXPECT_FALSE(p.deviceOpen);
+    EXPECT_EQ(view.warnings.size(), 1u);
+}
+
+}  // namespace
+}  // namespace plinkora::testing
