@@ -18,7 +18,7 @@ std::optional<std::string> FindSoundFont();
 // A General MIDI synthesizer inside the process (FluidSynth). It renders offline into buffers,
 // or plays through the system's sound server once StartAudio succeeds.
 class BuiltInSynth {
-public:
+  public:
     static constexpr int kOfflineSampleRate = 44100;
 
     // Null when the SoundFont cannot be loaded. sampleRate applies to audio and rendering.
@@ -41,7 +41,7 @@ public:
 
     struct Impl;
 
-private:
+  private:
     explicit BuiltInSynth(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

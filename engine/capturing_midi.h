@@ -12,7 +12,7 @@ namespace plinkora {
 // A device that keeps every word sent to it, for tests and benchmarks. The words live in the
 // outputs object, so they outlast the device that was closed.
 class CapturingMidiOutputs final : public MidiOutputs {
-public:
+  public:
     explicit CapturingMidiOutputs(int count = 1, bool hasMapper = false)
         : count_(count), hasMapper_(hasMapper) {}
 
@@ -40,16 +40,16 @@ public:
     int openCount = 0;
     int32_t lastOpened = -2;
 
-private:
+  private:
     class Device final : public MidiDevice {
-    public:
+      public:
         explicit Device(std::vector<uint32_t>& words) : words_(words) {}
         bool Send(uint32_t word) noexcept override {
             words_.push_back(word);
             return true;
         }
 
-    private:
+      private:
         std::vector<uint32_t>& words_;
     };
 

@@ -9,13 +9,24 @@ namespace plinkora {
 std::optional<int32_t> HandleForceScroll(Performance& p, int code, int32_t thumbPosition) {
     int32_t force = p.force;
     switch (code) {
-        case kLineUp: force += 1; break;
-        case kLineDown: force -= 1; break;
-        case kPageUp: force += 8; break;
-        case kPageDown: force -= 8; break;
+        case kLineUp:
+            force += 1;
+            break;
+        case kLineDown:
+            force -= 1;
+            break;
+        case kPageUp:
+            force += 8;
+            break;
+        case kPageDown:
+            force -= 8;
+            break;
         case kThumbPosition:
-        case kThumbTrack: force = 128 - thumbPosition; break;
-        default: return std::nullopt;
+        case kThumbTrack:
+            force = 128 - thumbPosition;
+            break;
+        default:
+            return std::nullopt;
     }
     p.force = std::clamp(force, 1, kMaxForce);
     return ForceBarPosition(p.force);

@@ -29,8 +29,12 @@ inline constexpr int32_t kFreqBarMin = 1, kFreqBarMax = 0x3FFF;
 inline constexpr int32_t kBendRest = 0x1FFF;
 
 // Both bars show their value upside down, so that up means more.
-constexpr int32_t ForceBarPosition(int32_t force) { return 128 - force; }
-constexpr int32_t FreqBarPosition(int32_t bend) { return 0x3FFF - bend; }
+constexpr int32_t ForceBarPosition(int32_t force) {
+    return 128 - force;
+}
+constexpr int32_t FreqBarPosition(int32_t bend) {
+    return 0x3FFF - bend;
+}
 
 // The Force bar: returns the bar's new position, or nothing for codes that change nothing.
 std::optional<int32_t> HandleForceScroll(Performance& p, int code, int32_t thumbPosition);

@@ -15,7 +15,9 @@ int32_t& CounterOf(Performance& p, int32_t shift) {
     return shift < 0 ? p.heldCtrl : p.heldPlain;
 }
 
-bool GroupHeld(const Performance& p) { return p.heldPlain || p.heldShift || p.heldCtrl; }
+bool GroupHeld(const Performance& p) {
+    return p.heldPlain || p.heldShift || p.heldCtrl;
+}
 
 // Returns false for an auto-repeat, which sounds nothing.
 bool JoinOrStartGroup(Performance& p, bool autoRepeat) {

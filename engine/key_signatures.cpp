@@ -37,7 +37,9 @@ constexpr std::array<KeySignature, 24> kKeySignatures{{
 
 }  // namespace
 
-std::span<const KeySignature> KeySignatures() { return kKeySignatures; }
+std::span<const KeySignature> KeySignatures() {
+    return kKeySignatures;
+}
 
 const KeySignature* FindKeySignature(int32_t id) {
     for (const KeySignature& k : kKeySignatures) {

@@ -11,10 +11,10 @@ namespace plinkora {
 // documents store.
 struct KeySignature {
     int32_t id;
-    const char* menuText;    // "\t" separates the accelerator text
-    char accelerator;        // the letter that chooses it together with Alt
-    int32_t transposition;   // semitones from "1=C"
-    const char* labelFormat; // the window label, %s standing for the instrument name
+    const char* menuText;     // "\t" separates the accelerator text
+    char accelerator;         // the letter that chooses it together with Alt
+    int32_t transposition;    // semitones from "1=C"
+    const char* labelFormat;  // the window label, %s standing for the instrument name
 };
 
 inline constexpr int32_t kDefaultKeySignature = 1297;  // "1=C"

@@ -6,11 +6,11 @@ namespace plinkora {
 
 // One position of the typing keyboard, indexed by its PC scan code (set 1).
 struct KeyEntry {
-    int32_t octave;    // 3..6, or -1 for a key that plays nothing
-    int32_t semitone;  // 0..11 above degree "1"
-    int32_t top;       // y of the cap within the drawn keyboard
-    int32_t left;      // x of the cap within the drawn keyboard
-    const char* label; // numbered-notation text, null for a silent key
+    int32_t octave;     // 3..6, or -1 for a key that plays nothing
+    int32_t semitone;   // 0..11 above degree "1"
+    int32_t top;        // y of the cap within the drawn keyboard
+    int32_t left;       // x of the cap within the drawn keyboard
+    const char* label;  // numbered-notation text, null for a silent key
 };
 
 inline constexpr int kKeyTableSize = 54;
@@ -20,6 +20,8 @@ extern const KeyEntry KeyTable[kKeyTableSize];
 const KeyEntry* PlayingKey(uint32_t scanCode);
 
 // The scan code carried in bits 16-23 of a key message's parameter.
-constexpr uint32_t ScanCodeOf(uint32_t keyParam) { return (keyParam >> 16) & 0xFF; }
+constexpr uint32_t ScanCodeOf(uint32_t keyParam) {
+    return (keyParam >> 16) & 0xFF;
+}
 
 }  // namespace plinkora

@@ -10,7 +10,7 @@ namespace plinkora {
 // An open MIDI output. Send takes one packed short message: status in bits 0-7, first data
 // byte in bits 8-15, second in bits 16-23. Window thread only.
 class MidiDevice {
-public:
+  public:
     virtual ~MidiDevice() = default;
     // False when the word could not be delivered (a port that vanished, say); callers do not
     // retry, so a failed send must never throw or block.
@@ -19,7 +19,7 @@ public:
 
 // The MIDI outputs of this machine, numbered 0..Count()-1. Closing a device is destroying it.
 class MidiOutputs {
-public:
+  public:
     virtual ~MidiOutputs() = default;
     virtual int Count() const = 0;
     // The name of the system's MIDI mapper when there is one; Linux has none.

@@ -25,8 +25,7 @@ inline constexpr int kMaxListedDevices = kLastDeviceCommand - kFirstDeviceComman
 inline constexpr const char* kCannotOpenDevice = "Cannot open MIDI device";
 
 // Packs status | channel | data1 << 8 | data2 << 16. Callers keep every part in range.
-constexpr uint32_t ShortMessage(uint32_t status, uint32_t channel, uint32_t data1,
-                                uint32_t data2) {
+constexpr uint32_t ShortMessage(uint32_t status, uint32_t channel, uint32_t data1, uint32_t data2) {
     return status | channel | (data1 << 8) | (data2 << 16);
 }
 
@@ -55,6 +54,8 @@ void CloseMidiDevice(Performance& p);
 void ChooseMidiDevice(Performance& p, int command);
 
 // The menu command that stands for a device identifier (511 for the mapper).
-constexpr int DeviceCommand(int32_t deviceId) { return kFirstDeviceCommand + deviceId; }
+constexpr int DeviceCommand(int32_t deviceId) {
+    return kFirstDeviceCommand + deviceId;
+}
 
 }  // namespace plinkora

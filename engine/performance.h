@@ -16,7 +16,7 @@ inline constexpr int32_t kBendRestPosition = 8192;  // the Freq bar's position a
 
 // The live state of Shift and Ctrl at the moment a key is handled.
 class ModifierKeys {
-public:
+  public:
     virtual ~ModifierKeys() = default;
     virtual bool ShiftDown() const = 0;
     virtual bool CtrlDown() const = 0;
@@ -24,7 +24,7 @@ public:
 
 // Receives every key the engine sounds while a recording may be running.
 class KeyRecorder {
-public:
+  public:
     virtual ~KeyRecorder() = default;
     virtual void RecordPress(uint32_t keyParam, int32_t octaveShift) = 0;
     virtual void RecordRelease(uint32_t keyParam, int32_t octaveShift) = 0;
@@ -32,7 +32,7 @@ public:
 
 // Draws one key cap of the on-screen keyboard.
 class KeyCapPainter {
-public:
+  public:
     virtual ~KeyCapPainter() = default;
     // shift is -1, 0 or +1 and tints a pressed cap; from playback tells where it came from.
     virtual void DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) = 0;
@@ -40,7 +40,7 @@ public:
 
 // What the engine's commands show in the window: menu check marks, repaints and warnings.
 class EngineView {
-public:
+  public:
     virtual ~EngineView() = default;
     virtual void CheckMenuItem(int commandId, bool checked) = 0;
     virtual void Repaint() = 0;
@@ -98,7 +98,7 @@ struct Performance {
     KeyCapPainter* painter = &noPainter_;
     EngineView* view = &noView_;
 
-private:
+  private:
     NoModifierKeys noModifiers_;
     NoKeyRecorder noRecorder_;
     NoKeyCapPainter noPainter_;

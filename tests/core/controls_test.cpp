@@ -49,10 +49,10 @@ TEST_F(Controls, InstrumentAndTrackReachBothChannelsAndMoveTheirMarks) {
     EXPECT_FALSE(view.checks[kFirstTrackCommand]);
     EXPECT_TRUE(view.checks[kFirstTrackCommand + 9]);
     EXPECT_EQ(p.channel, 9);
-    EXPECT_EQ(Sent(), (Words{ShortMessage(kProgramChange, 0, 40, 0),
-                             ShortMessage(kProgramChange, 15, 40, 0),
-                             ShortMessage(kProgramChange, 9, 40, 0),
-                             ShortMessage(kProgramChange, 15, 40, 0)}));
+    EXPECT_EQ(
+        Sent(),
+        (Words{ShortMessage(kProgramChange, 0, 40, 0), ShortMessage(kProgramChange, 15, 40, 0),
+               ShortMessage(kProgramChange, 9, 40, 0), ShortMessage(kProgramChange, 15, 40, 0)}));
 }
 
 TEST_F(Controls, IdentifiersBeyondTheRealChoicesChooseNothing) {

@@ -42,7 +42,7 @@ struct PainterLog final : KeyCapPainter {
 
 // A performance on a capturing device, opened as at start-up, with the sent words cleared.
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     EngineTest() {
         p.modifiers = &modifiers;
         p.view = &view;
@@ -73,7 +73,9 @@ protected:
 inline uint32_t NoteOn(int channel, int note, int velocity = 127) {
     return ShortMessage(kNoteOn, channel, note, velocity);
 }
-inline uint32_t NoteOff(int channel, int note) { return ShortMessage(kNoteOff, channel, note, 0); }
+inline uint32_t NoteOff(int channel, int note) {
+    return ShortMessage(kNoteOff, channel, note, 0);
+}
 
 // Scan codes of a few keys.
 inline constexpr uint32_t kKeyA = 30, kKeyS = 31, kKeyH = 35, kKeyK = 37, kKey1 = 2,

@@ -25,8 +25,8 @@ TEST_F(KeyHandling, ShiftOfTheFirstKeyHoldsForTheWholeGroup) {
     Release(kKeyA);
     Release(kKeyS);
     Press(kKeyS);
-    EXPECT_EQ(Sent(), (Words{NoteOn(0, 72), NoteOn(0, 74), NoteOff(0, 72), NoteOff(0, 74),
-                             NoteOn(0, 62)}));
+    EXPECT_EQ(Sent(),
+              (Words{NoteOn(0, 72), NoteOn(0, 74), NoteOff(0, 72), NoteOff(0, 74), NoteOn(0, 62)}));
 }
 
 TEST_F(KeyHandling, CtrlLowersAndShiftWinsOverCtrl) {

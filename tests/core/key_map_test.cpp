@@ -30,13 +30,13 @@ TEST(KeyMap, WorkedNotesOfTheKeySignatures) {
         int32_t note;
     };
     const Case cases[] = {
-        {30, 1297, 0, 60},  // A, 1=C
-        {30, 1298, 0, 62},  // A, 1=D
-        {30, 1320, 0, 60},  // A, 6=a
-        {35, 1320, 0, 69},  // H, 6=a: the minor tonic
-        {37, 1314, 1, 80},  // K with Shift, 1=bA
-        {2, 1314, -1, 26},  // 1 with Ctrl, 1=bA: the lowest note
-        {27, 1302, 1, 102}, // ] with Shift, 1=A: the highest note
+        {30, 1297, 0, 60},   // A, 1=C
+        {30, 1298, 0, 62},   // A, 1=D
+        {30, 1320, 0, 60},   // A, 6=a
+        {35, 1320, 0, 69},   // H, 6=a: the minor tonic
+        {37, 1314, 1, 80},   // K with Shift, 1=bA
+        {2, 1314, -1, 26},   // 1 with Ctrl, 1=bA: the lowest note
+        {27, 1302, 1, 102},  // ] with Shift, 1=A: the highest note
     };
     for (const Case& c : cases) {
         const KeyEntry* key = PlayingKey(c.key);
