@@ -1,0 +1,159 @@
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <future>
+#include <system_error>
+
+#include "engine/builtin_synth.h"
+#include "engine/midi_output.h"
+#include "engine/midi_ports.h"
+#include "engine/sound_libraries.h"
+
+namespace plinkora {
+
+namespace {
+
+constexpr const char* kSynthName = "Plinkora Synthesizer";
+
+// Loading a SoundFont takes from 30 ms (TimGM6mb) to a few hundred (FluidR3 on a busy machine),
+// so it runs on a thread of its own while the window is built; the first opening of the
+// synthesizer waits for it. Devices share the synthesizer so that they may outlive the outputs
+// that opened them; it plays while at least one of them is open. Window thread only.
+class SharedSynth {
+  public:
+    explicit SharedSynth(const std::string& soundFont) : soundFont_(soundFont) {
+        try {
+            loading_ = std::async(std::launch::async,
+                                  [soundFont] { return BuiltInSynth::Create(soundFont); });
+        } catch (const std::system_error&) {
+            synth_ = BuiltInSynth::Create(soundFont);  // no thread to spare: load it now
+            ReportLoad();
+        }
+    }
+
+    // Null when the SoundFont could not be loaded.
+    BuiltInSynth* Synth() {
+        if (loading_.valid()) {
+            synth_ = loading_.get();
+            ReportLoad();
+        }
+        return synth_.get();
+    }
+
+    int openDevices = 0;
+
+  private:
+    void ReportLoad() const {
+        if (!synth_) {
+            SoundLibraryLog("The SoundFont " + soundFont_ + " could not be loaded");
+        }
+    }
+
+    std::string soundFont_;
+    std::future<std::unique_ptr<BuiltInSynth>> loading_;
+    std::unique_ptr<BuiltInSynth> synth_;
+};
+
+class SynthDevice final : public MidiDevice {
+  public:
+    explicit SynthDevice(std::shared_ptr<SharedSynth> shared)
+        : shared_(std::move(shared)), synth_(*shared_->Synth()) {
+        ++shared_->openDevices;
+    }
+    ~SynthDevice() override {
+        if (--shared_->openDevices == 0) {
+            synth_.StopAudio();
+        }
+    }
+    SynthDevice(const SynthDevice&) = delete;
+    SynthDevice& operator=(const SynthDevice&) = delete;
+
+    bool Send(uint32_t word) noexcept override { return synth_.Send(word); }
+
+  private:
+    std::shared_ptr<SharedSynth> shared_;
+    BuiltInSynth& synth_;
+};
+
+class SystemMidiOutputs final : public MidiOutputs {
+  public:
+    SystemMidiOutputs(int logTicket, std::shared_ptr<SharedSynth> synth, MidiPorts ports)
+        : logTicket_(logTicket), synth_(std::move(synth)), ports_(std::move(ports)) {}
+    // The caller's log may not outlive these outputs.
+    ~SystemMidiOutputs() override { ClearSoundLibraryLog(logTicket_); }
+    SystemMidiOutputs(const SystemMidiOutputs&) = delete;
+    SystemMidiOutputs& operator=(const SystemMidiOutputs&) = delete;
+
+    int Count() const override { return std::min(FirstPort() + ports_.Count(), kMaxListedDevices); }
+
+    // There is no MIDI mapper on this system.
+    std::optional<std::string> MapperName() const override { return std::nullopt; }
+
+    std::string Name(int32_t deviceId) const override {
+        if (deviceId < 0 || deviceId >= Count()) {
+            return {};
+        }
+        return synth_ && deviceId == 0 ? kSynthName : ports_.Name(deviceId - FirstPort());
+    }
+
+    std::unique_ptr<MidiDevice> Open(int32_t deviceId) override {
+        if (deviceId < 0 || deviceId >= Count()) {
+            return nullptr;
+        }
+        if (synth_ && deviceId == 0) {
+            return OpenSynth();
+        }
+        return ports_.Open(deviceId - FirstPort());
+    }
+
+  private:
+    int FirstPort() const { return synth_ ? 1 : 0; }
+
+    std::unique_ptr<MidiDevice> OpenSynth() {
+        BuiltInSynth* synth = synth_->Synth();
+        if (!synth) {
+            return nullptr;
+        }
+        if (!synth->StartAudio()) {
+            SoundLibraryLog("No audio output could be opened for the synthesizer");
+            return nullptr;
+        }
+        return std::make_unique<SynthDevice>(synth_);
+    }
+
+    int logTicket_;
+    std::shared_ptr<SharedSynth> synth_;  // null when no SoundFont was found
+    MidiPorts ports_;
+};
+
+// The built-in synthesizer is offered when a SoundFont is found; a file that is not one at all
+// is refused at once, a damaged one when the synthesizer is first opened.
+std::shared_ptr<SharedSynth> StartLoadingSynth() {
+    std::optional<std::string> path = FindSoundFont();
+    if (const char* chosen = std::getenv("PLINKORA_SOUNDFONT"); chosen && *chosen) {
+        if (path != chosen) {
+            SoundLibraryLog(std::string("PLINKORA_SOUNDFONT names no readable file: ") + chosen);
+        }
+    }
+    if (!path) {
+        SoundLibraryLog("No SoundFont found; the built-in synthesizer is not offered");
+        return nullptr;
+    }
+    if (!fluid_is_soundfont(path->c_str())) {
+        SoundLibraryLog(*path + " is not a SoundFont; the built-in synthesizer is not offered");
+        return nullptr;
+    }
+    return std::make_shared<SharedSynth>(*path);
+}
+
+}  // namespace
+
+std::unique_ptr<MidiOutputs> CreateSystemMidiOutputs(std::function<void(const std::string&)> log) {
+    const int logTicket = SetSoundLibraryLog(std::move(log));
+    PrepareSoundLibraries();
+    std::shared_ptr<SharedSynth> synth = StartLoadingSynth();
+    return std::make_unique<SystemMidiOutputs>(logTicket, std::move(synth), MidiPorts());
+}
+
+}  // namespace plinkora
