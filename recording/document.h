@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "recording/recording.h"
+
+namespace plinkora {
+
+// Message formats of the document operations; %s stands for the document's name.
+inline constexpr char kCannotOpenToWrite[] = "Can not open file %s to write.";
+inline constexpr char kCannotWrite[] = "Can not write to file %s.";
+inline constexpr char kCannotFindOrOpen[] = "Can not find or open file %s.";
+inline constexpr char kNotStandardFile[] = "File %s is not a standard Plinkora file.";
+inline constexpr char kNotSupportedFile[] = "File %s is not a supported Plinkora file.";
+inline constexpr char kCannotRead[] = "Can not read file %s.";
+
+struct DocumentContents {
+    EventList events;
+    int32_t keySignature = 0;
+    uint32_t bourdon = 0;  // as stored: only 1 means on
+    std::string dateText;  // the saving date as stored, empty when it cannot be read
+};
+
+// The most events a document can hold: its RIFF size field must not overflow.
+inline constexpr uint32_t kMaxDocumentEvents = (UINT32_MAX - 96) / 16;
+
+// Writes a .plk document. The earlier file at path survives any failure: the document is
+// written beside it and moved into place only when complete. Null on success, else a message
+// format. dateText is the "YYYY-MM-DD" stamp; empty means today's local date. More than
+// kMaxDocumentEvents events cannot be written.
+const char* SaveDocument(std::span<const EventRecord> events, int32_t keySignature, bool bourdonOn,
+                         const std::string& path, const std::string& dateText = {});
+
+// Reads a .plk document into out (untouched on failure). Null on success, else a message format.
+// A document whose key signature is none of the 24, or whose events are not all in the file,
+// is refused as not supported.
+const char* LoadDocument(const std::string& path, DocumentContents& out);
+
+// Fills a message format with the name, or "Untitled" when the name is empty.
+std::string FormatDocumentMessage(const char* format, const std::string& name);
+
+}  // namespace plinkora

@@ -1,0 +1,137 @@
+#include "recording/midi_export.h"
+
+#include <algorithm>
+
+#include "engine/key_handling.h"
+#include "engine/key_signatures.h"
+#include "engine/key_table.h"
+#include "recording/atomic_file.h"
+#include "recording/byte_order.h"
+
+namespace plinkora {
+
+namespace {
+
+constexpr uint32_t kMaxVariableLength = 0x0FFFFFFF;  // four bytes of seven bits
+constexpr uint32_t kClosingPauseTicks = 399;
+constexpr uint8_t kVelocity = 0x7F;
+constexpr int32_t kMelodyChannel = 0;
+constexpr int32_t kBourdonTrackChannel = 15;
+
+void PutVariableLength(std::vector<uint8_t>& out, uint64_t value) {
+    auto rest = static_cast<uint32_t>(std::min<uint64_t>(value, kMaxVariableLength));
+    uint8_t groups[4];
+    int count = 0;
+    do {
+        groups[count++] = static_cast<uint8_t>(rest & 0x7F);
+        rest >>= 7;
+    } while (rest != 0);
+    while (count > 1) {
+        out.push_back(groups[--count] | 0x80);
+    }
+    out.push_back(groups[0]);
+}
+
+void PutTrackStart(std::vector<uint8_t>& out, int32_t channel, int32_t program) {
+    // Set Tempo: 759494 microseconds per quarter note, three bytes big-endian.
+    out.insert(out.end(), {0x00, 0xFF, 0x51, 0x03});
+    for (int shift = 16; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<uint8_t>(kTempoMicroseconds >> shift));
+    }
+    out.push_back(0x00);
+    out.push_back(static_cast<uint8_t>(0xC0 | channel));
+    out.push_back(static_cast<uint8_t>(program));
+}
+
+// One track: the melody (channel 0, with the closing pause) or the bourdon an octave lower
+// (channel 15). Events whose key plays nothing are left out, their time carried into the next
+// delta, so everything after them keeps its place.
+std::vector<uint8_t> BuildTrack(std::span<const EventRecord> events, int32_t transposition,
+                                int32_t program, bool bourdonTrack) {
+    const int32_t channel = bourdonTrack ? kBourdonTrackChannel : kMelodyChannel;
+    const int32_t octaveOffset = bourdonTrack ? -1 : 0;
+    std::vector<uint8_t> track;
+    PutTrackStart(track, channel, program);
+    uint64_t pendingTicks = 0;
+    for (const EventRecord& e : events) {
+        pendingTicks += DelayToTicks(e.delay_ms);
+        const KeyEntry* key = PlayingKey(ScanCodeOf(e.key_param));
+        if (key == nullptr) {
+            continue;
+        }
+        PutVariableLength(track, pendingTicks);
+        pendingTicks = 0;
+        const uint8_t status = e.message == kKeyDown ? 0x90 : 0x80;
+        track.push_back(static_cast<uint8_t>(status | channel));
+        track.push_back(static_cast<uint8_t>(12 * (key->octave + octaveOffset) + key->semitone +
+                                             transposition));
+        track.push_back(kVelocity);
+    }
+    if (!bourdonTrack) {
+        // A silent note 399 ticks after the last event holds the end of the piece open.
+        PutVariableLength(track, pendingTicks + kClosingPauseTicks);
+        const uint8_t closing[] = {0x90, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00};
+        track.insert(track.end(), std::begin(closing), std::end(closing));
+    }
+    const uint8_t endOfTrack[] = {0x00, 0xFF, 0x2F, 0x00};
+    track.insert(track.end(), std::begin(endOfTrack), std::end(endOfTrack));
+    return track;
+}
+
+bool PutTrack(std::vector<uint8_t>& file, const std::vector<uint8_t>& track) {
+    if (track.size() > UINT32_MAX) {
+        return false;
+    }
+    file.insert(file.end(), {'M', 'T', 'r', 'k'});
+    bytes::PutBe32(file, static_cast<uint32_t>(track.size()));
+    file.insert(file.end(), track.begin(), track.end());
+    return true;
+}
+
+}  // namespace
+
+uint32_t DelayToTicks(uint32_t delayMs) {
+    const uint64_t ticks =
+        uint64_t{delayMs} * (uint64_t{kTicksPerQuarter} * 1000) / kTempoMicroseconds;
+    return static_cast<uint32_t>(std::min<uint64_t>(ticks, kMaxVariableLength));
+}
+
+std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> events,
+                                                  int32_t keySignature, int32_t program,
+                                                  bool bourdonOn) {
+    const std::optional<int32_t> transposition = Transposition(keySignature);
+    if (!transposition || program < 0 || program > 127) {
+        return std::nullopt;
+    }
+    std::vector<uint8_t> file;
+    file.insert(file.end(), {'M', 'T', 'h', 'd'});
+    bytes::PutBe32(file, 6);
+    bytes::PutBe16(file, bourdonOn ? 1 : 0);
+    bytes::PutBe16(file, bourdonOn ? 2 : 1);
+    bytes::PutBe16(file, kTicksPerQuarter);
+    if (!PutTrack(file, BuildTrack(events, *transposition, program, false))) {
+        return std::nullopt;
+    }
+    if (bourdonOn && !PutTrack(file, BuildTrack(events, *transposition, program, true))) {
+        return std::nullopt;
+    }
+    return file;
+}
+
+bool ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature, int32_t program,
+                    bool bourdonOn, const std::string& path) {
+    std::optional<std::vector<uint8_t>> file;
+    try {
+        file = BuildMidiFile(events, keySignature, program, bourdonOn);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!file) {
+        return false;
+    }
+    return WriteFileAtomically(path, [&](FileOutput& out) {
+               return out.Write(file->data(), file->size());
+           }) == AtomicWriteResult::kOk;
+}
+
+}  // namespace plinkora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "recording/event_record.h"
+
+namespace plinkora {
+
+inline constexpr uint16_t kTicksPerQuarter = 192;
+inline constexpr uint32_t kTempoMicroseconds = 759494;
+
+// floor(delayMs x 192000 / 759494), clamped to the largest variable-length quantity.
+uint32_t DelayToTicks(uint32_t delayMs);
+
+// The Standard MIDI File for a recording: format 0, or format 1 with a bourdon track. None
+// when the key signature is none of the 24.
+std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> events,
+                                                  int32_t keySignature, int32_t program,
+                                                  bool bourdonOn);
+
+// Writes BuildMidiFile's bytes to path without ever leaving a partial file or losing the file
+// that was there. True on success.
+bool ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature, int32_t program,
+                    bool bourdonOn, const std::string& path);
+
+}  // namespace plinkora

@@ -1,0 +1,39 @@
+#include "recording/playback.h"
+
+#include "engine/bourdon.h"
+#include "engine/key_handling.h"
+#include "engine/key_table.h"
+
+namespace plinkora {
+
+void PlayRecordedEvent(Performance& p, const EventRecord& event) {
+    if (!p.deviceOpen) {
+        return;
+    }
+    const uint32_t keyIndex = ScanCodeOf(event.key_param);
+    const KeyEntry* key = PlayingKey(keyIndex);
+    // A recording only ever holds shifts of -1, 0 and +1; a document can hold anything, and
+    // any other value would leave the note range and the three cap colours.
+    if (key == nullptr || event.octave_shift < -1 || event.octave_shift > 1) {
+        return;
+    }
+    const bool down = event.message != kKeyUp;
+    SoundKeyNote(p, down, key->octave + event.octave_shift, key->semitone);
+    p.painter->DrawKeyCap(static_cast<int>(keyIndex), down, true, event.octave_shift);
+}
+
+uint64_t PlaybackDurationMs(std::span<const EventRecord> events) {
+    uint64_t total = 0;
+    for (const EventRecord& e : events) {
+        total += PlaybackGapMs(e);
+    }
+    return total;
+}
+
+void EndPlaying(Performance& p, PlaybackScheduler& scheduler) {
+    scheduler.StopPlayback();
+    ReleaseAllKeys(p);
+    p.view->Repaint();
+}
+
+}  // namespace plinkora

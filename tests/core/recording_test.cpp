@@ -1,0 +1,98 @@
+#include "recording/recording.h"
+
+#include "engine/key_table.h"
+
+#include "engine_fixture.h"
+
+namespace plinkora::testing {
+namespace {
+
+struct FakeClock final : MillisecondClock {
+    uint32_t now = 1000;
+    uint32_t NowMs() const override { return now; }
+};
+
+class RecordingTest : public EngineTest {
+  protected:
+    RecordingTest() { p.recorder = &recording; }
+
+    FakeClock clock;
+    Recording recording{clock};
+};
+
+TEST_F(RecordingTest, KeysAreRecordedWithDelaysShiftsAndTheirParameter) {
+    BeginRecording(recording);
+    clock.now += 250;
+    modifiers.shift = true;
+    Press(kKeyA);
+    Press(kKeyS);  // same millisecond, same group
+    clock.now += 40;
+    Release(kKeyA);
+    Release(kKeyS);
+    modifiers.shift = false;
+    clock.now += 7;
+    PlayKey(p, kKeyDown, kKeyH << 16);  // a clicked cap: index x 65536
+
+    const EventList expected{
+        {250, kKeyDown, KeyParam(kKeyA), 1}, {0, kKeyDown, KeyParam(kKeyS), 1},
+        {40, kKeyUp, KeyParam(kKeyA), 1},    {0, kKeyUp, KeyParam(kKeyS), 1},
+        {7, kKeyDown, kKeyH << 16, 0},
+    };
+    EXPECT_EQ(recording.recordingList, expected);
+    EXPECT_TRUE(recording.documentModified);
+}
+
+TEST_F(RecordingTest, DelaysStayRightAcrossTheClocksWrap) {
+    clock.now = 0xFFFFFFF0u;
+    BeginRecording(recording);
+    clock.now = 0x10;  // 32 ms later, after the wrap
+    Press(kKeyA);
+    ASSERT_EQ(recording.RecordedCount(), 1u);
+    EXPECT_EQ(recording.recordingList[0].delay_ms, 32u);
+}
+
+TEST_F(RecordingTest, OnlyAcceptedKeysOfARunningRecordingLeaveRecords) {
+    Press(kKeyA);  // not recording yet
+    Release(kKeyA);
+    BeginRecording(recording);
+    Release(kKeyS);  // a release never starts a list
+    Press(kKeyA);
+    Press(kKeyA, true);  // auto-repeat
+    Press(0);            // a silent key
+    Press(60);           // beyond the table
+    Release(kKeyS);      // held before the recording: kept once the list has begun
+    CloseMidiDevice(p);
+    Press(kKeyK);
+    ASSERT_EQ(recording.RecordedCount(), 2u);
+    EXPECT_EQ(recording.recordingList[0].message, kKeyDown);
+    EXPECT_EQ(recording.recordingList[1].message, kKeyUp);
+    EXPECT_EQ(ScanCodeOf(recording.recordingList[1].key_param), kKeyS);
+}
+
+TEST_F(RecordingTest, EndingMakesAnIndependentPlaybackCopy) {
+    BeginRecording(recording);
+    Press(kKeyA);
+    Release(kKeyA);
+    EndRecording(recording);
+    EXPECT_FALSE(recording.isRecording);
+    EXPECT_EQ(*recording.playbackList, recording.recordingList);
+
+    BeginRecording(recording);
+    EXPECT_EQ(recording.RecordedCount(), 0u);
+    EXPECT_EQ(recording.PlaybackCount(), 2u);  // the last take stays playable while recording
+    FreePlaybackCopy(recording);
+    EXPECT_EQ(recording.PlaybackCount(), 0u);
+}
+
+TEST_F(RecordingTest, ARecordingWithoutKeysLeavesTheDocumentUnmodified) {
+    recording.documentModified = true;  // from an earlier recording
+    BeginRecording(recording);
+    Release(kKeyA);
+    EndRecording(recording);
+    EXPECT_EQ(recording.RecordedCount(), 0u);
+    EXPECT_EQ(recording.PlaybackCount(), 0u);
+    EXPECT_FALSE(recording.documentModified);
+}
+
+}  // namespace
+}  // namespace plinkora::testing

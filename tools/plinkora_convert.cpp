@@ -1,0 +1,111 @@
+// plinkora-convert: a performance document as a Standard MIDI File or as audio.
+#include <cstdio>
+#include <string>
+
+#include "engine/builtin_synth.h"
+#include "engine/key_signatures.h"
+#include "recording/document.h"
+#include "recording/midi_export.h"
+#include "recording/offline_render.h"
+#include "recording/playback.h"
+#include "recording/wav_writer.h"
+#include "tools/convert_options.h"
+
+namespace plinkora {
+namespace {
+
+constexpr uint32_t kSampleRate = 44100;
+constexpr uint32_t kRingOutMs = 2000;
+
+int Fail(const char* format, const std::string& name) {
+    std::fprintf(stderr, "%s\n", FormatDocumentMessage(format, name).c_str());
+    return 1;
+}
+
+class SynthTarget final : public RenderTarget {
+  public:
+    explicit SynthTarget(BuiltInSynth& synth) : synth_(synth) {}
+    void Send(uint32_t word) override { synth_.Send(word); }
+    void Render(float* interleaved, int frames) override { synth_.Render(interleaved, frames); }
+
+  private:
+    BuiltInSynth& synth_;
+};
+
+int PrintInfo(const DocumentContents& doc) {
+    const std::string label = KeySignatureLabel(doc.keySignature, "");
+    std::printf("Events: %zu\n", doc.events.size());
+    std::printf("Length: %.3f s\n", static_cast<double>(PlaybackDurationMs(doc.events)) / 1000.0);
+    std::printf("Key signature: %d (%s)\n", doc.keySignature,
+                label.substr(label.find_first_not_of(' ')).c_str());
+    std::printf("Bourdon: %s\n", doc.bourdon == 1 ? "on" : "off");
+    std::printf("Saved: %s\n", doc.dateText.empty() ? "unknown" : doc.dateText.c_str());
+    return 0;
+}
+
+int WriteAudio(const ConvertOptions& o, const DocumentContents& doc, const RenderSettings& s) {
+    const std::optional<std::string> soundFont = o.soundFont ? o.soundFont : FindSoundFont();
+    if (!soundFont) {
+        std::fprintf(stderr, "No SoundFont found: name one with --soundfont.\n");
+        return 1;
+    }
+    std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(*soundFont, kSampleRate);
+    if (!synth) {
+        return Fail("Can not load the SoundFont %s.", *soundFont);
+    }
+    const uint64_t frames = RenderedFrameCount(doc.events, kSampleRate, kRingOutMs);
+    if (frames > kMaxWavFrames) {
+        return Fail("File %s plays too long for a WAV file.", o.input);
+    }
+    SynthTarget target(*synth);
+    const AtomicWriteResult result = WriteFileAtomically(o.output, [&](FileOutput& out) {
+        WavWriter wav(out, kSampleRate, frames);
+        return RenderPerformance(doc.events, s, target, kSampleRate, kRingOutMs, wav) &&
+               wav.Complete();
+    });
+    if (result == AtomicWriteResult::kCannotCreate) {
+        return Fail(kCannotOpenToWrite, o.output);
+    }
+    return result == AtomicWriteResult::kOk ? 0 : Fail(kCannotWrite, o.output);
+}
+
+int Convert(const ConvertOptions& o) {
+    DocumentContents doc;
+    if (const char* failure = LoadDocument(o.input, doc)) {
+        return Fail(failure, o.input);
+    }
+    if (o.info) {
+        return PrintInfo(doc);
+    }
+    RenderSettings s;
+    s.keySignature = o.keySignature.value_or(doc.keySignature);
+    s.program = o.program;
+    s.force = o.force;
+    s.channel = o.channel;
+    s.bourdonOn = o.bourdon.value_or(doc.bourdon == 1);
+    if (o.kind == OutputKind::kWave) {
+        return WriteAudio(o, doc, s);
+    }
+    if (!ExportMidiFile(doc.events, s.keySignature, s.program, s.bourdonOn, o.output)) {
+        return Fail(kCannotWrite, o.output);
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace plinkora
+
+int main(int argc, char** argv) {
+    using namespace plinkora;
+    auto parsed = ParseConvertOptions(argc - 1, argv + 1);
+    if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
+        std::fprintf(stderr, "plinkora-convert: %s\n%s", error->what.c_str(), kConvertUsage);
+        return 2;
+    }
+    const ConvertOptions& options = std::get<ConvertOptions>(parsed);
+    if (options.help) {
+        std::printf("%s\n%s", kConvertUsage, kConvertHelp);
+        return 0;
+    }
+    return Convert(options);
+}
