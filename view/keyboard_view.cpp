@@ -1,0 +1,186 @@
+#include "view/keyboard_view.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "view/artwork.h"
+#include "view/text_drawing.h"
+#include "view/window_texts.h"
+
+namespace plinkora {
+
+namespace {
+
+constexpr QColor kTextColour{255, 0, 0};
+constexpr int kDotSize = 4;
+constexpr int kDotColumn = 18;  // dots centre on this column of the cap
+
+// Texts are placed by their top-left corner and painted over the background colour.
+void DrawOpaqueText(QPainter& painter, QPoint topLeft, const QString& text,
+                    const QColor& background) {
+    const QFontMetrics metrics = painter.fontMetrics();
+    painter.fillRect(QRect(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height())),
+                     background);
+    painter.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
+}
+
+void DrawDot(QPainter& painter, int centreX, int top) {
+    painter.drawEllipse(QRectF(centreX - kDotSize / 2, top, kDotSize, kDotSize));
+}
+
+}  // namespace
+
+KeyboardView::KeyboardView(Performance& performance, QWidget* parent)
+    : QWidget(parent), performance_(performance), background_(artwork::BackgroundColour()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    for (int i = 0; i < static_cast<int>(capImages_.size()); ++i) {
+        capImages_[i] = artwork::KeyCapImage(i);
+    }
+}
+
+void KeyboardView::SetKeyboardOrigin(int keyboardLeft, int keyboardTop) {
+    origin_ = QPoint(keyboardLeft, keyboardTop);
+    update();
+}
+
+QSize KeyboardView::CharSize() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(QLatin1Char('M')), metrics.height()};
+}
+
+void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) {
+    const QRect cap = CapRect(origin_, keyIndex);
+    if (cap.isEmpty()) {
+        return;
+    }
+    // A shift with no tint keeps whatever image the cap shows; the label is drawn again.
+    const std::optional<int> image =
+        CapImage(pressed, fromPlayback ? shift : performance_.octaveShift);
+    if (image) {
+        capShown_[keyIndex] = static_cast<int8_t>(*image);
+    }
+    drawnSincePaint_.set(keyIndex);
+    drawnRegion_ += cap;
+    update(cap);
+}
+
+void KeyboardView::RepaintAll() {
+    capShown_.fill(0);
+    drawnSincePaint_.reset();
+    drawnRegion_ = QRegion();
+    update();
+}
+
+void KeyboardView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Qt may merge the caps of several key events into one rectangle; a paint that stays
+    // within the caps drawn since the last paint touches those caps alone.
+    const bool capsOnly = !drawnRegion_.isEmpty() &&
+                          drawnRegion_.boundingRect().contains(event->region().boundingRect());
+    if (capsOnly) {
+        painter.setClipRegion(drawnRegion_);
+        painter.setFont(CreateFontByPoints(*this, kTextFace, 0, 0));
+        for (int i = 0; i < kKeyTableSize; ++i) {
+            if (drawnSincePaint_[i]) {
+                PaintCap(painter, i);
+            }
+        }
+    } else {
+        PaintMainWindow(painter, event->region());
+    }
+    drawnSincePaint_.reset();
+    drawnRegion_ = QRegion();
+}
+
+void KeyboardView::PaintMainWindow(QPainter& painter, const QRegion& region) {
+    painter.fillRect(region.boundingRect(), background_);
+    // The picture goes under the keyboard: in a low window the two overlap, and the caps that
+    // key events draw are on top anyway.
+    painter.setFont(font());
+    PaintPicture(painter);
+    painter.setFont(CreateFontByPoints(*this, kTextFace, 0, 0));
+    for (int i = 0; i < kKeyTableSize; ++i) {
+        const QRect cap = CapRect(origin_, i);
+        if (cap.isEmpty() || !region.intersects(cap)) {
+            continue;
+        }
+        if (!drawnSincePaint_[i]) {
+            capShown_[i] = 0;
+        }
+        PaintCap(painter, i);
+    }
+    PaintFixedCaps(painter);
+    painter.setFont(font());
+    PaintTexts(painter);
+}
+
+void KeyboardView::PaintCap(QPainter& painter, int keyIndex) const {
+    const KeyEntry& key = KeyTable[keyIndex];
+    const int x = origin_.x() + key.left;
+    const int y = origin_.y() + key.top;
+    painter.drawPixmap(x, y, capImages_[capShown_[keyIndex]]);
+
+    // The label sits four pixels above the middle of the cap, leaving room for dots below.
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(x, y - 4, kCapWidth - 1, kCapHeight - 1),
+                     Qt::AlignCenter | Qt::TextSingleLine, QString::fromLatin1(key.label));
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    const int centreX = x + kDotColumn;
+    switch (key.octave) {
+        case 6:
+            DrawDot(painter, centreX, y + 3);
+            break;
+        case 4:
+            DrawDot(painter, centreX, y + 23);
+            break;
+        case 3:
+            DrawDot(painter, centreX, y + 23);
+            DrawDot(painter, centreX, y + 29);
+            break;
+        default:
+            break;
+    }
+}
+
+void KeyboardView::PaintFixedCaps(QPainter& painter) const {
+    for (const FixedCapPlace& place : kFixedCapPlaces) {
+        painter.drawPixmap(origin_.x() + place.x, origin_.y() + place.y,
+                           artwork::FixedCap(place.resource));
+    }
+}
+
+void KeyboardView::PaintTexts(QPainter& painter) const {
+    const QSize charSize = CharSize();
+    const int charWidth = charSize.width();
+    const int charHeight = charSize.height();
+    const int statusY = height() - 4 * charHeight;
+    painter.setPen(kTextColour);
+    DrawOpaqueText(painter, {charWidth, statusY}, DeviceStateText(performance_), background_);
+    DrawOpaqueText(painter, {5 * charWidth, statusY}, DeviceNameText(performance_), background_);
+    DrawOpaqueText(painter, {20 * charWidth, statusY}, TrackText(performance_), background_);
+    DrawOpaqueText(painter, {charWidth, height() - 3 * charHeight}, QString::fromLatin1(kHintText),
+                   background_);
+
+    const int captionY = origin_.y() + kKeyboardHeight;
+    DrawOpaqueText(painter, {width() * 143 / 160, captionY}, QStringLiteral("Force"), background_);
+    DrawOpaqueText(painter, {width() * 151 / 160, captionY}, QStringLiteral("Freq"), background_);
+}
+
+void KeyboardView::PaintPicture(QPainter& painter) const {
+    // Centred across the window and, vertically, between y = 32 and the keyboard.
+    const int left = (width() - kPictureWidth) / 2;
+    const int top = (origin_.y() - 173) / 2 + 32;
+    painter.drawPixmap(
+        left, top,
+        artwork::InstrumentPicture(PictureIndex(performance_.channel, performance_.program)));
+    const int labelTop = (origin_.y() - CharSize().height() - 32) / 2 + 32;
+    painter.setPen(kTextColour);
+    DrawOpaqueText(painter, {left + kPictureWidth, labelTop}, InstrumentCaption(performance_),
+                   background_);
+}
+
+}  // namespace plinkora

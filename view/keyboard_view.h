@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QPixmap>
+#include <QRegion>
+#include <QWidget>
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <optional>
+
+#include "engine/key_table.h"
+#include "engine/performance.h"
+#include "view/keyboard_geometry.h"
+
+namespace plinkora {
+
+// The client area of the main window: the typing keyboard, the instrument picture, the status
+// and hint lines and the slider captions. The shell places the bars and buttons on top of it.
+//
+// A key event repaints only its own cap. Any other repaint (a resize, Esc, a menu choice, an
+// expose) shows every cap it touches released, as a freshly drawn keyboard does; only caps
+// drawn since the last paint keep their tint, so a key pressed just after Esc still lights.
+class KeyboardView : public QWidget, public KeyCapPainter {
+    Q_OBJECT
+  public:
+    KeyboardView(Performance& performance, QWidget* parent = nullptr);
+
+    // Where the keyboard sits, from the window's layout.
+    void SetKeyboardOrigin(int keyboardLeft, int keyboardTop);
+    QPoint KeyboardOriginPoint() const { return origin_; }
+    // Width and height of "M" in this widget's font: the unit of the layout and of the texts.
+    QSize CharSize() const;
+
+    void DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) override;
+    // Repaints the whole area with every cap released, whatever was drawn before.
+    void RepaintAll();
+
+    int MouseKeyIndex() const { return mouseKey_; }
+    bool KeyCursorShown() const { return keyCursorShown_; }
+
+  signals:
+    // A key pressed or released with the mouse, as a key message (256/257) and its parameter.
+    void MouseKey(uint32_t message, uint32_t keyParam);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+  private:
+    void PaintMainWindow(QPainter& painter, const QRegion& region);
+    void PaintCap(QPainter& painter, int keyIndex) const;
+    void PaintFixedCaps(QPainter& painter) const;
+    void PaintTexts(QPainter& painter) const;
+    void PaintPicture(QPainter& painter) const;
+    std::optional<int> KeyAt(QPointF position) const;
+    void ReleaseMouseKey();
+
+    Performance& performance_;
+    QPoint origin_;
+    QColor background_;
+    std::array<QPixmap, 4> capImages_;
+    std::array<int8_t, kKeyTableSize> capShown_{};  // image of the strip each cap shows
+    std::bitset<kKeyTableSize> drawnSincePaint_;
+    QRegion drawnRegion_;
+    int mouseKey_ = kNoMouseKey;
+    bool keyCursorShown_ = false;
+};
+
+}  // namespace plinkora
