@@ -5,6 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" build
 "$root/scripts/build.sh" "$root/build"
-# The tips live beside the program; Plinkora reads them from its working directory.
+# Plinkora reads tips.txt and keeps tips.log in the folder it starts in: the build folder.
+cp -u "$root/resources/tips.txt" "$root/build/tips.txt"
 cd "$root/build"
 exec "$root/build/shell/plinkora" "$@"
