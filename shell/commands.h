@@ -1,0 +1,12 @@
+#pragma once
+
+#include "shell/shell.h"
+
+namespace plinkora {
+
+// Carries out any command identifier, whoever sent it: a menu item, an accelerator, a toolbar
+// or transport button, the auto-play timer or the end of a playback. Identifier ranges are
+// taken whole.
+void DispatchCommand(Shell& shell, int commandId);
+
+}  // namespace plinkora

@@ -1,0 +1,96 @@
+#include "shell/key_input.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+#include "engine/key_handling.h"
+
+namespace plinkora {
+
+KeyInput::KeyInput(uint32_t nativeOffset, KeySink onKey, EscapeSink onEscape)
+    : nativeOffset_(nativeOffset), onKey_(std::move(onKey)), onEscape_(std::move(onEscape)) {
+    releaseTimer_.setSingleShot(true);
+    releaseTimer_.setInterval(kRepeatPairWindowMs);
+    releaseTimer_.callOnTimeout([this] { Flush(); });
+}
+
+std::optional<uint32_t> KeyInput::ScanCodeOf(const QKeyEvent& event) const {
+    const uint32_t native = event.nativeScanCode();
+    if (native < nativeOffset_ || native - nativeOffset_ > 0xFF) {
+        return std::nullopt;
+    }
+    return native - nativeOffset_;
+}
+
+bool KeyInput::Press(const QKeyEvent& event) {
+    const std::optional<uint32_t> scanCode = ScanCodeOf(event);
+    if (heldRelease_ && scanCode && heldRelease_->scanCode == *scanCode &&
+        heldRelease_->timestamp == event.timestamp()) {
+        // X11 sometimes sends a repeat as a plain release and press with one time stamp: the
+        // key never went up.
+        heldRelease_.reset();
+        releaseTimer_.stop();
+        onKey_(kKeyDown, KeyParam(*scanCode, true));
+        return true;
+    }
+    Flush();
+    if (event.modifiers() & Qt::AltModifier) {
+        BeforeShortcut(event);
+        return false;
+    }
+    // A plain press: any release still expected from an Alt press went elsewhere (to a menu
+    // that the accelerator opened, say) and must not swallow this key's release.
+    pressedWithAlt_.erase(event.key());
+    if (event.key() == Qt::Key_Escape) {
+        onEscape_();
+        return true;
+    }
+    if (!scanCode) {
+        return false;
+    }
+    onKey_(kKeyDown, KeyParam(*scanCode, event.isAutoRepeat()));
+    return true;
+}
+
+bool KeyInput::Release(const QKeyEvent& event) {
+    if (pressedWithAlt_.erase(event.key()) > 0) {
+        return true;
+    }
+    const std::optional<uint32_t> scanCode = ScanCodeOf(event);
+    if (!scanCode || event.key() == Qt::Key_Escape) {
+        return false;
+    }
+    if (event.isAutoRepeat()) {
+        return true;
+    }
+    Flush();
+    heldRelease_ = HeldRelease{*scanCode, event.timestamp()};
+    releaseTimer_.start();
+    return true;
+}
+
+void KeyInput::BeforeShortcut(const QKeyEvent& event) {
+    // An accelerator or a menu, never a note: the release of its key is dropped as well, even
+    // when Alt goes up first.
+    if (event.modifiers() & Qt::AltModifier) {
+        pressedWithAlt_.insert(event.key());
+    }
+}
+
+void KeyInput::Flush() {
+    if (!heldRelease_) {
+        return;
+    }
+    const uint32_t scanCode = heldRelease_->scanCode;
+    heldRelease_.reset();
+    releaseTimer_.stop();
+    onKey_(kKeyUp, KeyParam(scanCode));
+}
+
+uint32_t NativeScanCodeOffset() {
+    // Windows reports the PC scan code itself; X11 and Wayland report it plus 8, and the tests
+    // on the offscreen platform build their events the X11 way.
+    return QGuiApplication::platformName() == QLatin1String("windows") ? 0 : 8;
+}
+
+}  // namespace plinkora

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <set>
+
+class QKeyEvent;
+
+namespace plinkora {
+
+// Turns the window's key events into the key messages of the engine: the PC scan code from
+// the native event, auto-repeat marked, accelerators kept away from the notes, and Esc.
+class KeyInput {
+  public:
+    using KeySink = std::function<void(uint32_t message, uint32_t keyParam)>;
+    using EscapeSink = std::function<void()>;
+
+    // nativeOffset: what the platform adds to the PC scan code (8 on X11 and Wayland).
+    KeyInput(uint32_t nativeOffset, KeySink onKey, EscapeSink onEscape);
+
+    // True when the event was taken.
+    bool Press(const QKeyEvent& event);
+    bool Release(const QKeyEvent& event);
+    // Sees a key before Qt offers it to the accelerators, which then keep its press.
+    void BeforeShortcut(const QKeyEvent& event);
+    // Delivers a release still held back to see whether it was half of a repeat.
+    void Flush();
+    bool HoldsRelease() const { return heldRelease_.has_value(); }
+
+    // How long a release waits for a press with the same time stamp.
+    static constexpr int kRepeatPairWindowMs = 4;
+
+  private:
+    struct HeldRelease {
+        uint32_t scanCode;
+        uint64_t timestamp;
+    };
+
+    std::optional<uint32_t> ScanCodeOf(const QKeyEvent& event) const;
+
+    uint32_t nativeOffset_;
+    KeySink onKey_;
+    EscapeSink onEscape_;
+    std::optional<HeldRelease> heldRelease_;
+    QTimer releaseTimer_;
+    std::set<int> pressedWithAlt_;  // Qt key codes: an accelerator's press has no scan code
+};
+
+// The offset of the running platform's native scan codes.
+uint32_t NativeScanCodeOffset();
+
+}  // namespace plinkora

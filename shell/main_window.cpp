@@ -1,0 +1,276 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSessionManager>
+#include <QToolBar>
+
+#include "engine/controls.h"
+#include "engine/key_handling.h"
+#include "engine/midi_output.h"
+#include "recording/playback.h"
+#include "shell/commands.h"
+#include "shell/scroll_bars.h"
+#include "shell/transport.h"
+#include "view/artwork.h"
+#include "view/keyboard_view.h"
+
+namespace plinkora {
+
+namespace {
+
+constexpr std::array<const char*, kTransportButtonCount> kButtonCaptions = {
+    "Record", "Finish", "Play", "Circle play", "End Play"};
+constexpr int kAutoPlayDelayMs = 500;
+
+// The buttons are six "M" wide; a caption that would be cut off there gets a smaller font.
+void FitCaption(QPushButton& button) {
+    QFont font = button.parentWidget()->font();
+    const int room = button.width() - 6;
+    while (QFontMetrics(font).horizontalAdvance(button.text()) > room && font.pointSizeF() > 6) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    button.setFont(font);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const ShellServices& services)
+    : services_(services),
+      performance_(services.outputs),
+      recording_(services.clock),
+      playbackQueue_([this] {
+          QMetaObject::invokeMethod(
+              this, [this] { DrainPlayback(); }, Qt::QueuedConnection);
+      }),
+      scheduler_(playbackQueue_),
+      shell_{performance_, recording_, scheduler_, document_, *this, services.prompts},
+      keyInput_(
+          NativeScanCodeOffset(),
+          [this](uint32_t message, uint32_t keyParam) { PlayKey(performance_, message, keyParam); },
+          [this] { PressEscape(performance_); }) {
+    performance_.modifiers = &services.modifiers;
+    performance_.recorder = &recording_;
+    performance_.view = this;
+    setWindowTitle(QString::fromLatin1(kProgramCaption));
+    setWindowIcon(artwork::ProgramIcon());
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setFocusPolicy(Qt::StrongFocus);
+    autoPlayTimer_.setSingleShot(true);
+    autoPlayTimer_.setInterval(kAutoPlayDelayMs);
+    connect(&autoPlayTimer_, &QTimer::timeout, this, [this] { Command(kPlayCommand); });
+}
+
+std::unique_ptr<MainWindow> MainWindow::Create(const ShellServices& services,
+                                               const std::string& commandLine) {
+    std::unique_ptr<MainWindow> window(new MainWindow(services));
+    if (!window->Initialise(commandLine)) {
+        return nullptr;
+    }
+    return window;
+}
+
+bool MainWindow::Initialise(const std::string& commandLine) {
+    PlaceOnScreen();
+    services_.prompts.ShowDialog(this, DialogKind::TipsAtStartup);
+    view_ = new KeyboardView(performance_, this);
+    setCentralWidget(view_);
+    charWidth_ = view_->CharSize().width();
+    charHeight_ = view_->CharSize().height();
+    performance_.painter = view_;
+    view_->installEventFilter(this);
+    connect(view_, &KeyboardView::MouseKey, this, [this](uint32_t message, uint32_t keyParam) {
+        PlayKey(performance_, message, keyParam);
+    });
+    CreateScrollBars();
+    CreateTransportButtons();
+    if (services_.outputs.Count() == 0) {
+        services_.prompts.ShowMessage(this, MessageIcon::Error, kProgramCaption,
+                                      "No MIDI output devices!");
+        return false;
+    }
+    menuBar()->setNativeMenuBar(false);
+    actions_ = BuildMenuBar(*menuBar(), performance_, [this](int id) { Command(id); });
+    OpenMidiDeviceAtStartup(performance_);
+    if (!commandLine.empty() && LoadStartupDocument(shell_, commandLine) &&
+        performance_.deviceOpen) {
+        autoPlayTimer_.start();
+    }
+    SetDocumentTitle(shell_, document_.documentTitle);
+    CreateToolbar();
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (manager.allowsInteraction() && !QueryEndSession()) {
+            manager.cancel();
+        }
+        manager.release();
+    });
+    setFocus();
+    return true;
+}
+
+// The whole screen but the height of a menu bar, from the top-left corner.
+void MainWindow::PlaceOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    QMenuBar probe;
+    probe.addMenu(QStringLiteral("M"));
+    const QRect area = screen->geometry();
+    setGeometry(area.x(), area.y(), area.width(), area.height() - probe.sizeHint().height());
+}
+
+void MainWindow::CreateScrollBars() {
+    forceBar_ =
+        CreateControlBar(view_, kForceBarMin, kForceBarMax, ForceBarPosition(performance_.force), 8,
+                         performance_, HandleForceScroll);
+    freqBar_ = CreateControlBar(view_, kFreqBarMin, kFreqBarMax, performance_.freqPosition, 1,
+                                performance_, HandleFreqScroll);
+}
+
+void MainWindow::CreateTransportButtons() {
+    for (int i = 0; i < kTransportButtonCount; ++i) {
+        auto* button = new QPushButton(QString::fromLatin1(kButtonCaptions[i]), view_);
+        // Buttons never keep the keyboard: a key pressed after a click still plays.
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoDefault(false);
+        const int commandId = kFirstTransportCommand + i;
+        button->setEnabled(commandId == kBeginRecordCommand);
+        connect(button, &QPushButton::clicked, this, [this, commandId] { Command(commandId); });
+        buttons_[i] = button;
+    }
+}
+
+void MainWindow::CreateToolbar() {
+    QToolBar* toolbar = addToolBar(QString());
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setFocusPolicy(Qt::NoFocus);
+    BuildInstrumentToolbar(*toolbar, [this](int id) { Command(id); });
+}
+
+MainWindow::~MainWindow() {
+    autoPlayTimer_.stop();
+    // The scheduler reads the playback copy: it stops before the lists go.
+    scheduler_.StopPlayback();
+    Command(kCloseDeviceCommand);
+    FreePlaybackCopy(recording_);
+    recording_.recordingList = EventList();
+}
+
+void MainWindow::Command(int commandId) {
+    // A key released just before belongs before the command: a recording must not lose it.
+    keyInput_.Flush();
+    DispatchCommand(shell_, commandId);
+}
+
+void MainWindow::DrainPlayback() {
+    playbackQueue_.Drain(
+        [this](const EventRecord& event) { PlayRecordedEvent(performance_, event); },
+        [this] { Command(kEndPlayingCommand); });
+}
+
+bool MainWindow::QueryEndSession() {
+    return !recording_.documentModified ||
+           AskSaveChanges(shell_, document_.documentTitle) != Answer::Cancel;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (QueryEndSession()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (keyInput_.Press(*event)) {
+        event->accept();
+    } else {
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (keyInput_.Release(*event)) {
+        event->accept();
+    } else {
+        QMainWindow::keyReleaseEvent(event);
+    }
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        keyInput_.BeforeShortcut(*static_cast<QKeyEvent*>(event));
+    }
+    return QMainWindow::event(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_ && event->type() == QEvent::Resize) {
+        ApplyLayout(view_->size());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::ApplyLayout(const QSize& clientSize) {
+    layout_ = ComputeLayout(clientSize.width(), clientSize.height(), charWidth_, charHeight_);
+    forceBar_->setGeometry(layout_.forceBar);
+    freqBar_->setGeometry(layout_.freqBar);
+    for (int i = 0; i < kTransportButtonCount; ++i) {
+        buttons_[i]->setGeometry(layout_.buttons[i]);
+        FitCaption(*buttons_[i]);
+    }
+    view_->SetKeyboardOrigin(layout_.keyboardLeft, layout_.keyboardTop);
+}
+
+QAction* MainWindow::Action(int commandId) const {
+    const auto found = actions_.find(commandId);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+QPushButton* MainWindow::Button(int commandId) const {
+    const int index = commandId - kFirstTransportCommand;
+    if (index < 0 || index >= kTransportButtonCount) {
+        return nullptr;
+    }
+    return buttons_[index];
+}
+
+void MainWindow::CheckMenuItem(int commandId, bool checked) {
+    if (QAction* action = Action(commandId)) {
+        action->setChecked(checked);
+    }
+}
+
+void MainWindow::Repaint() {
+    if (view_ != nullptr) {
+        view_->RepaintAll();
+    }
+}
+
+void MainWindow::ShowWarning(std::string_view text) {
+    services_.prompts.ShowMessage(this, MessageIcon::Warning, kProgramCaption, std::string(text));
+}
+
+void MainWindow::EnableCommand(int commandId, bool enabled) {
+    if (QAction* action = Action(commandId)) {
+        action->setEnabled(enabled);
+    }
+    if (QPushButton* button = Button(commandId)) {
+        button->setEnabled(enabled);
+    }
+}
+
+void MainWindow::SetTitle(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+}
+
+}  // namespace plinkora

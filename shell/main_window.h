@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "engine/performance.h"
+#include "recording/clock.h"
+#include "recording/playback_queue.h"
+#include "recording/recording.h"
+#include "recording/scheduler.h"
+#include "shell/command_ids.h"
+#include "shell/key_input.h"
+#include "shell/layout.h"
+#include "shell/menu_bar.h"
+#include "shell/shell.h"
+
+class QPushButton;
+class QScrollBar;
+
+namespace plinkora {
+
+class KeyboardView;
+
+// What the window takes from the platform; tests pass their own.
+struct ShellServices {
+    MidiOutputs& outputs;
+    const ModifierKeys& modifiers;
+    Prompts& prompts;
+    const MillisecondClock& clock;
+};
+
+// The program's only window: the keyboard view with the two bars and the five transport
+// buttons on it, the menu bar and the instrument toolbar. It turns Qt's events into the
+// engine's calls and every command into DispatchCommand.
+class MainWindow final : public QMainWindow, public ShellWindow {
+    Q_OBJECT
+  public:
+    // Null when the window refused to be created because there is no MIDI output device (the
+    // user has been told). commandLine names a document to load, or is empty.
+    static std::unique_ptr<MainWindow> Create(const ShellServices& services,
+                                              const std::string& commandLine);
+    ~MainWindow() override;
+
+    void Command(int commandId);
+    // Log-off or shutdown: false when the user chose to keep working.
+    bool QueryEndSession();
+
+    // ShellWindow
+    void CheckMenuItem(int commandId, bool checked) override;
+    void Repaint() override;
+    void ShowWarning(std::string_view text) override;
+    void EnableCommand(int commandId, bool enabled) override;
+    void SetTitle(const std::string& title) override;
+    QWidget* Owner() override { return this; }
+
+    // For tests.
+    Performance& performance() { return performance_; }
+    Recording& recording() { return recording_; }
+    const DocumentState& document() const { return document_; }
+    QAction* Action(int commandId) const;
+    QPushButton* Button(int commandId) const;
+    QScrollBar* ForceBar() const { return forceBar_; }
+    QScrollBar* FreqBar() const { return freqBar_; }
+    KeyboardView* View() const { return view_; }
+    const WindowLayout& Layout() const { return layout_; }
+    bool AutoPlayPending() const { return autoPlayTimer_.isActive(); }
+    bool KeyReleasePending() const { return keyInput_.HoldsRelease(); }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab is a key like the others, not a move to the next control.
+    bool focusNextPrevChild(bool) override { return false; }
+
+  private:
+    explicit MainWindow(const ShellServices& services);
+    bool Initialise(const std::string& commandLine);
+    void PlaceOnScreen();
+    void CreateScrollBars();
+    void CreateTransportButtons();
+    void CreateToolbar();
+    void ApplyLayout(const QSize& clientSize);
+    // The played events that fell due, sounded here on the window thread.
+    void DrainPlayback();
+
+    ShellServices services_;
+    Performance performance_;
+    Recording recording_;
+    DocumentState document_;
+    PlaybackQueue playbackQueue_;
+    PlaybackScheduler scheduler_;  // after its queue: stopped before the queue goes
+    Shell shell_;
+    KeyInput keyInput_;
+    CommandActions actions_;
+    KeyboardView* view_ = nullptr;
+    QScrollBar* forceBar_ = nullptr;
+    QScrollBar* freqBar_ = nullptr;
+    std::array<QPushButton*, kTransportButtonCount> buttons_{};
+    QTimer autoPlayTimer_;
+    int charWidth_ = 0;
+    int charHeight_ = 0;
+    WindowLayout layout_;
+};
+
+}  // namespace plinkora

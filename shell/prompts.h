@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace plinkora {
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class Answer { Yes, No, Cancel };
+enum class FileDialogKind { OpenDocument, SaveDocument, ExportMidi };
+enum class DialogKind { TipsAtStartup, TipOfTheDay, About, Help };
+
+// Everything that waits for the user: message boxes, the save-changes question, the file
+// dialogs and the program's own dialogs. Tests answer them instead of a person.
+class Prompts {
+  public:
+    virtual ~Prompts() = default;
+    // Warnings and errors beep first.
+    virtual void ShowMessage(QWidget* owner, MessageIcon icon, const std::string& caption,
+                             const std::string& text) = 0;
+    // Yes, No and Cancel with the question icon; closing the box answers Cancel.
+    virtual Answer AskYesNoCancel(QWidget* owner, const std::string& caption,
+                                  const std::string& text) = 0;
+    // Opens on lastPath; the chosen full path, or nothing when cancelled.
+    virtual std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
+                                                  const std::string& lastPath) = 0;
+    virtual void ShowDialog(QWidget* owner, DialogKind kind) = 0;
+};
+
+}  // namespace plinkora

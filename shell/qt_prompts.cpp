@@ -1,0 +1,116 @@
+#include "shell/qt_prompts.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "dialogs/dialogs.h"
+
+namespace plinkora {
+
+namespace {
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct FileDialogSetup {
+    const char* filter;
+    const char* suffix;
+    bool save;
+};
+
+FileDialogSetup SetupOf(FileDialogKind kind) {
+    switch (kind) {
+        case FileDialogKind::OpenDocument:
+            return {"Plinkora Files(*.plk)", "plk", false};
+        case FileDialogKind::SaveDocument:
+            return {"Plinkora Files(*.plk)", "plk", true};
+        case FileDialogKind::ExportMidi:
+            break;
+    }
+    return {"Midi Files(*.mid)", "mid", true};
+}
+
+}  // namespace
+
+void QtPrompts::ShowMessage(QWidget* owner, MessageIcon icon, const std::string& caption,
+                            const std::string& text) {
+    if (icon == MessageIcon::Warning || icon == MessageIcon::Error) {
+        QApplication::beep();
+    }
+    QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, owner);
+    box.exec();
+}
+
+Answer QtPrompts::AskYesNoCancel(QWidget* owner, const std::string& caption,
+                                 const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
+                    QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+std::optional<std::string> QtPrompts::ChooseFile(QWidget* owner, FileDialogKind kind,
+                                                 const std::string& lastPath) {
+    const FileDialogSetup setup = SetupOf(kind);
+    QFileDialog dialog(owner);
+    dialog.setNameFilter(QString::fromLatin1(setup.filter));
+    dialog.setDefaultSuffix(QString::fromLatin1(setup.suffix));
+    if (setup.save) {
+        // Asks before replacing an existing file.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (!lastPath.empty()) {
+        dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(lastPath)));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+}
+
+void QtPrompts::ShowDialog(QWidget* owner, DialogKind kind) {
+    switch (kind) {
+        case DialogKind::TipsAtStartup:
+            LoadTipsAtStartup(owner);
+            break;
+        case DialogKind::TipOfTheDay:
+            ShowTipOfTheDay(owner);
+            break;
+        case DialogKind::About:
+            ShowAboutBox(owner);
+            break;
+        case DialogKind::Help:
+            ShowHelp(owner);
+            break;
+    }
+}
+
+}  // namespace plinkora

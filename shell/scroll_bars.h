@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "engine/performance.h"
+
+class QScrollBar;
+class QWidget;
+
+namespace plinkora {
+
+// The engine's handler of one bar: the bar's new position, or nothing to leave it.
+using ScrollHandler = std::optional<int32_t> (*)(Performance&, int code, int32_t thumbPosition);
+
+// A vertical bar with the range and first position given, reporting its moves as scroll codes
+// (line, page, thumb track while dragged, thumb position when released) to handler. The
+// handler decides where the thumb goes; the bar never keeps the keyboard.
+QScrollBar* CreateControlBar(QWidget* parent, int32_t minimum, int32_t maximum, int32_t position,
+                             int32_t pageStep, Performance& performance, ScrollHandler handler);
+
+}  // namespace plinkora

@@ -1,0 +1,221 @@
+#include "shell/transport.h"
+
+#include <filesystem>
+#include <initializer_list>
+
+#include "engine/bourdon.h"
+#include "engine/controls.h"
+#include "engine/key_signatures.h"
+#include "engine/midi_output.h"
+#include "recording/document.h"
+#include "recording/midi_export.h"
+#include "recording/playback.h"
+#include "shell/command_ids.h"
+
+namespace plinkora {
+
+namespace {
+
+void Enable(Shell& shell, std::initializer_list<int> commands, bool enabled) {
+    for (int command : commands) {
+        shell.window.EnableCommand(command, enabled);
+    }
+}
+
+bool DeviceReady(Shell& shell) {
+    if (shell.performance.deviceOpen) {
+        return true;
+    }
+    shell.prompts.ShowMessage(shell.window.Owner(), MessageIcon::None, "Clew",
+                              "Please Open Switch");
+    return false;
+}
+
+std::string FileTitle(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+// Asks for a file, keeping the previous name when the dialog is cancelled.
+bool ChooseFile(Shell& shell, FileDialogKind kind, std::string& path, std::string& title) {
+    std::optional<std::string> chosen = shell.prompts.ChooseFile(shell.window.Owner(), kind, path);
+    if (!chosen) {
+        return false;
+    }
+    path = *chosen;
+    title = FileTitle(path);
+    return true;
+}
+
+// A loaded document's key signature, bourdon flag, title and transport state. The start-up
+// load leaves Export grayed and does not repaint.
+void ApplyLoadedDocument(Shell& shell, const DocumentContents& loaded, bool atStartup) {
+    Recording& recording = shell.recording;
+    CopyForPlayback(recording, recording.recordingList);
+    if (!atStartup) {
+        shell.window.Repaint();
+    }
+    recording.documentModified = false;
+    ChooseKeySignature(shell.performance, loaded.keySignature);
+    SetBourdonFromDocument(shell.performance, loaded.bourdon);
+    Enable(shell, {kSaveCommand}, false);
+    Enable(shell, {kSaveAsCommand}, true);
+    SetDocumentTitle(shell, shell.document.documentTitle);
+    Enable(shell, {kBeginRecordCommand, kPlayCommand, kCirclePlayCommand}, true);
+    Enable(shell, {kEndRecordCommand, kEndPlayingCommand}, false);
+    if (!atStartup) {
+        Enable(shell, {kExportCommand}, true);
+    }
+}
+
+bool InKeySignatureRange(int32_t id) {
+    return id >= kFirstKeySignatureId && id <= kLastKeySignatureId;
+}
+
+}  // namespace
+
+void SetDocumentTitle(Shell& shell, const std::string& name) {
+    shell.window.SetTitle("Plinkora - [" + (name.empty() ? std::string("Untitled") : name) + "]");
+}
+
+void ShowDocumentError(Shell& shell, const char* format, const std::string& name) {
+    shell.prompts.ShowMessage(shell.window.Owner(), MessageIcon::Warning, kProgramCaption,
+                              FormatDocumentMessage(format, name));
+}
+
+Answer AskSaveChanges(Shell& shell, const std::string& name) {
+    const Answer answer = shell.prompts.AskYesNoCancel(
+        shell.window.Owner(), kProgramCaption,
+        FormatDocumentMessage("Do you save current change in %s?", name));
+    if (answer == Answer::Yes) {
+        return SaveCommand(shell, false) ? Answer::Yes : Answer::Cancel;
+    }
+    return answer;
+}
+
+void BeginRecordCommand(Shell& shell) {
+    if (!DeviceReady(shell)) {
+        return;
+    }
+    Enable(shell, {kBeginRecordCommand}, false);
+    Enable(shell, {kEndRecordCommand}, true);
+    Enable(shell,
+           {kPlayCommand, kCirclePlayCommand, kEndPlayingCommand, kSaveCommand, kSaveAsCommand,
+            kLoadCommand, kExportCommand},
+           false);
+    BeginRecording(shell.recording);
+}
+
+void EndRecordCommand(Shell& shell) {
+    Recording& recording = shell.recording;
+    Enable(shell, {kBeginRecordCommand}, true);
+    Enable(shell, {kEndRecordCommand}, false);
+    const bool anything = recording.RecordedCount() > 0;
+    Enable(shell, {kPlayCommand, kCirclePlayCommand, kSaveCommand, kSaveAsCommand, kExportCommand},
+           anything);
+    if (!anything) {
+        recording.documentModified = false;
+    }
+    Enable(shell, {kEndPlayingCommand}, false);
+    Enable(shell, {kLoadCommand}, true);
+    EndRecording(recording);
+}
+
+void PlayCommand(Shell& shell, bool loop) {
+    if (!DeviceReady(shell)) {
+        return;
+    }
+    Enable(shell,
+           {kBeginRecordCommand, kCirclePlayCommand, kEndRecordCommand, kPlayCommand, kSaveCommand,
+            kSaveAsCommand, kLoadCommand, kExportCommand},
+           false);
+    Enable(shell, {kEndPlayingCommand}, true);
+    shell.scheduler.StartPlayback(shell.recording.playbackList, loop);
+}
+
+void EndPlayingCommand(Shell& shell) {
+    Enable(shell, {kBeginRecordCommand, kCirclePlayCommand, kPlayCommand}, true);
+    Enable(shell, {kEndRecordCommand, kEndPlayingCommand}, false);
+    EndPlaying(shell.performance, shell.scheduler);
+    if (shell.recording.documentModified) {
+        Enable(shell, {kSaveCommand}, true);
+    }
+    Enable(shell, {kSaveAsCommand, kLoadCommand, kExportCommand}, true);
+    shell.window.Repaint();
+}
+
+bool SaveCommand(Shell& shell, bool saveAs) {
+    DocumentState& document = shell.document;
+    if (saveAs || document.documentTitle.empty()) {
+        if (!ChooseFile(shell, FileDialogKind::SaveDocument, document.documentPath,
+                        document.documentTitle)) {
+            return false;
+        }
+    }
+    const Performance& performance = shell.performance;
+    const char* error = SaveDocument(shell.recording.recordingList, performance.keySignature,
+                                     performance.bourdonOn, document.documentPath);
+    if (error != nullptr) {
+        ShowDocumentError(shell, error, document.documentTitle);
+        document.documentTitle.clear();
+    } else {
+        shell.recording.documentModified = false;
+        Enable(shell, {kSaveCommand}, false);
+    }
+    SetDocumentTitle(shell, document.documentTitle);
+    return error == nullptr;
+}
+
+void LoadCommand(Shell& shell) {
+    DocumentState& document = shell.document;
+    if (shell.recording.documentModified &&
+        AskSaveChanges(shell, document.documentTitle) == Answer::Cancel) {
+        return;
+    }
+    if (!ChooseFile(shell, FileDialogKind::OpenDocument, document.documentPath,
+                    document.documentTitle)) {
+        return;
+    }
+    DocumentContents loaded;
+    if (const char* error = LoadDocument(document.documentPath, loaded)) {
+        ShowDocumentError(shell, error, document.documentTitle);
+        document.documentTitle.clear();
+        return;
+    }
+    shell.recording.recordingList = std::move(loaded.events);
+    if (InKeySignatureRange(loaded.keySignature)) {
+        ApplyLoadedDocument(shell, loaded, false);
+    }
+}
+
+void ExportCommand(Shell& shell) {
+    DocumentState& document = shell.document;
+    if (!ChooseFile(shell, FileDialogKind::ExportMidi, document.exportPath, document.exportTitle)) {
+        return;
+    }
+    const Performance& performance = shell.performance;
+    if (!ExportMidiFile(shell.recording.recordingList, performance.keySignature,
+                        performance.program, performance.bourdonOn, document.exportPath)) {
+        // A file that was not written must not pass for exported.
+        ShowDocumentError(shell, kCannotWrite, document.exportTitle);
+    }
+}
+
+bool LoadStartupDocument(Shell& shell, const std::string& commandLine) {
+    DocumentState& document = shell.document;
+    document.documentTitle = commandLine;
+    document.documentPath = commandLine;
+    DocumentContents loaded;
+    if (const char* error = LoadDocument(document.documentPath, loaded)) {
+        ShowDocumentError(shell, error, commandLine);
+        document.documentTitle.clear();
+        return false;
+    }
+    shell.recording.recordingList = std::move(loaded.events);
+    if (!InKeySignatureRange(loaded.keySignature)) {
+        return false;
+    }
+    ApplyLoadedDocument(shell, loaded, true);
+    return true;
+}
+
+}  // namespace plinkora

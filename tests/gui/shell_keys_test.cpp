@@ -1,0 +1,151 @@
+#include <QMenu>
+#include <QScrollBar>
+
+#include "engine/key_handling.h"
+#include "engine/midi_output.h"
+#include "shell/command_ids.h"
+#include "shell_test_fixture.h"
+#include "view/keyboard_view.h"
+
+namespace plinkora::testing {
+namespace {
+
+using KeysTest = ShellTest;
+
+TEST_F(KeysTest, KeyAPlaysMiddleCAtFullForce) {
+    Start();
+    Words().clear();
+    Press(kNativeA, Qt::Key_A);
+    EXPECT_EQ(Words(), std::vector<uint32_t>{NoteOn(0, 60, 127)});
+    Release(kNativeA, Qt::Key_A);
+    EXPECT_EQ(Words(), (std::vector<uint32_t>{NoteOn(0, 60, 127), NoteOff(0, 60)}));
+}
+
+TEST_F(KeysTest, ShiftAndCtrlShiftTheWholeGroup) {
+    Start();
+    Words().clear();
+    modifiers_.shift = true;
+    Press(kNativeA, Qt::Key_A, Qt::ShiftModifier);
+    modifiers_.shift = false;
+    Press(kNativeS, Qt::Key_S);
+    Release(kNativeA, Qt::Key_A);
+    Release(kNativeS, Qt::Key_S);
+    Press(kNativeS, Qt::Key_S);
+    Release(kNativeS, Qt::Key_S);
+    modifiers_.ctrl = true;
+    Press(kNativeA, Qt::Key_A, Qt::ControlModifier);
+    Release(kNativeA, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Words(), (std::vector<uint32_t>{NoteOn(0, 72, 127), NoteOn(0, 74, 127),
+                                              NoteOff(0, 72), NoteOff(0, 74), NoteOn(0, 62, 127),
+                                              NoteOff(0, 62), NoteOn(0, 48, 127), NoteOff(0, 48)}));
+}
+
+TEST_F(KeysTest, AltLettersChooseKeySignaturesAndNeverPlay) {
+    Start();
+    Words().clear();
+    Press(kNativeD, Qt::Key_D, Qt::AltModifier);
+    // Alt goes up before D: the release belongs to the accelerator all the same.
+    Release(kNativeD, Qt::Key_D);
+    EXPECT_TRUE(Words().empty());
+    EXPECT_TRUE(Checked(1298));
+    EXPECT_FALSE(Checked(1297));
+    Press(kNativeA, Qt::Key_A);
+    EXPECT_EQ(Words(), std::vector<uint32_t>{NoteOn(0, 62, 127)});
+}
+
+TEST_F(KeysTest, AcceleratorsWorkWhereverTheFocusIs) {
+    MainWindow& window = Start();
+    window.FreqBar()->setFocus();
+    Press(43, Qt::Key_H, Qt::AltModifier);  // "#F Major"
+    EXPECT_TRUE(Checked(1304));
+}
+
+TEST_F(KeysTest, AltSClosesAndAltOOpensTheDevice) {
+    MainWindow& window = Start();
+    Words().clear();
+    Press(kNativeS, Qt::Key_S, Qt::AltModifier);
+    Release(kNativeS, Qt::Key_S, Qt::AltModifier);
+    EXPECT_FALSE(window.performance().deviceOpen);
+    EXPECT_TRUE(Checked(257));
+    EXPECT_EQ(Words().size(), 16u);  // all notes off on every channel
+    Words().clear();
+    Tap(kNativeA, Qt::Key_A);
+    EXPECT_TRUE(Words().empty());
+
+    Press(32, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(window.performance().deviceOpen);
+    EXPECT_TRUE(Checked(256));
+    EXPECT_EQ(Words(), (std::vector<uint32_t>{ShortMessage(kProgramChange, 0, 0, 0),
+                                              ShortMessage(kProgramChange, 15, 0, 0)}));
+}
+
+TEST_F(KeysTest, AltDigitsOpenTheMenus) {
+    Start();
+    Press(12, Qt::Key_3, Qt::AltModifier);
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() != nullptr; }));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), "Mode(&3)");
+    menu->close();
+    EXPECT_EQ(Words().size(), 1u) << "the digit played a note";
+
+    // The menu took the digit's release; the key plays as usual afterwards.
+    Words().clear();
+    Tap(12, Qt::Key_3);
+    EXPECT_EQ(Words(), (std::vector<uint32_t>{NoteOn(0, 46, 127), NoteOff(0, 46)}));
+}
+
+TEST_F(KeysTest, AKeyPressedAfterAButtonClickStillPlays) {
+    MainWindow& window = Start();
+    Click(*window.Button(kBeginRecordCommand));
+    EXPECT_TRUE(window.recording().isRecording);
+    EXPECT_EQ(QApplication::focusWidget(), &window);
+    Words().clear();
+    Press(kNativeA, Qt::Key_A);
+    EXPECT_EQ(Words(), std::vector<uint32_t>{NoteOn(0, 60, 127)});
+    EXPECT_EQ(window.recording().RecordedCount(), 1u);
+}
+
+TEST_F(KeysTest, HeldKeysSoundOnceThroughEitherKindOfRepeat) {
+    Start();
+    Words().clear();
+    Press(kNativeA, Qt::Key_A);
+    Key(QEvent::KeyRelease, kNativeA, Qt::Key_A, Qt::NoModifier, true);
+    Key(QEvent::KeyPress, kNativeA, Qt::Key_A, Qt::NoModifier, true);
+    // The pair that X11 sometimes sends without the repeat flag shares one time stamp.
+    for (QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+        QKeyEvent event(type, Qt::Key_A, Qt::NoModifier, kNativeA, 0, 0);
+        event.setTimestamp(7777);
+        QApplication::sendEvent(QApplication::focusWidget(), &event);
+    }
+    Settle();
+    EXPECT_EQ(Words(), std::vector<uint32_t>{NoteOn(0, 60, 127)});
+    Release(kNativeA, Qt::Key_A);
+    EXPECT_EQ(Words(), (std::vector<uint32_t>{NoteOn(0, 60, 127), NoteOff(0, 60)}));
+}
+
+TEST_F(KeysTest, ClickedCapsPlayLikeTypedKeysWhileTheDeviceIsOpen) {
+    MainWindow& window = Start();
+    Words().clear();
+    emit window.View()->MouseKey(kKeyDown, KeyParam(30));
+    emit window.View()->MouseKey(kKeyUp, KeyParam(30));
+    EXPECT_EQ(Words(), (std::vector<uint32_t>{NoteOn(0, 60, 127), NoteOff(0, 60)}));
+    Choose(kCloseDeviceCommand);
+    Words().clear();
+    emit window.View()->MouseKey(kKeyDown, KeyParam(30));
+    EXPECT_TRUE(Words().empty());
+}
+
+TEST_F(KeysTest, EscSilencesEveryChannelAndForgetsHeldKeys) {
+    MainWindow& window = Start();
+    modifiers_.shift = true;
+    Press(kNativeA, Qt::Key_A);
+    Words().clear();
+    Press(kNativeEsc, Qt::Key_Escape);
+    EXPECT_EQ(Words().size(), 16u);
+    EXPECT_EQ(Words().back(), ShortMessage(kControlChange, 15, 123, 0));
+    EXPECT_EQ(window.performance().heldShift, 0);
+}
+
+}  // namespace
+}  // namespace plinkora::testing
