@@ -12,7 +12,7 @@ build_packages=(
 test_packages=(
     libgtest-dev libgmock-dev
     python3 python3-mido
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     xvfb xdotool x11-xserver-utils x11-utils xauth
     pulseaudio pulseaudio-utils
     imagemagick

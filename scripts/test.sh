@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Plinkora and runs every test:
+#   0. the code's formatting
 #   1. the normal build: core, window and scripted tests (converter, MIDI read-back, end to end)
 #   2. the core tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the playback scheduler's tests under ThreadSanitizer
@@ -32,6 +33,7 @@ normal=$root/build
 asan=$root/build-asan
 tsan=$root/build-tsan
 
+step "code follows .clang-format" "$root/scripts/check-format.sh"
 step "normal build" "$root/scripts/build.sh" "$normal"
 step "all tests" ctest --test-dir "$normal" --output-on-failure -j 2
 step "sanitizer build (address, undefined)" "$root/scripts/build.sh" "$asan" \
