@@ -50,5 +50,5 @@ echo
 for name in "${failures[@]}"; do
     echo "FAILED: $name"
 done
-echo "Test steps: $passed passed, $failed failed"
+echo "Steps: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]

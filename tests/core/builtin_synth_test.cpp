@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 #include "engine/bourdon.h"
 #include "engine/builtin_synth.h"
+#include "engine/capturing_midi.h"
 #include "engine/controls.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
@@ -20,41 +21,6 @@ namespace {
 constexpr const char* kSoundFont = PLINKORA_TEST_SOUNDFONT;
 constexpr double kRate = BuiltInSynth::kOfflineSampleRate;
 constexpr uint32_t kKeyA = 30;
-constexpr int kOrgan = 16;
-
-// The synthesizer as the machine's only MIDI output, rendered offline. With onlyChannel set it
-// hears nothing but that channel.
-class OfflineSynthOutputs final : public MidiOutputs {
-  public:
-    explicit OfflineSynthOutputs(BuiltInSynth& synth, int onlyChannel = -1)
-        : synth_(synth), onlyChannel_(onlyChannel) {}
-
-    int Count() const override { return 1; }
-    std::optional<std::string> MapperName() const override { return std::nullopt; }
-    std::string Name(int32_t) const override { return "Offline synthesizer"; }
-    std::unique_ptr<MidiDevice> Open(int32_t) override {
-        return std::make_unique<Device>(synth_, onlyChannel_);
-    }
-
-  private:
-    class Device final : public MidiDevice {
-      public:
-        Device(BuiltInSynth& synth, int onlyChannel) : synth_(synth), onlyChannel_(onlyChannel) {}
-        bool Send(uint32_t word) noexcept override {
-            if (onlyChannel_ >= 0 && static_cast<int>(word & 0x0F) != onlyChannel_) {
-                return true;
-            }
-            return synth_.Send(word);
-        }
-
-      private:
-        BuiltInSynth& synth_;
-        int onlyChannel_;
-    };
-
-    BuiltInSynth& synth_;
-    int onlyChannel_;
-};
 
 // Amplitude of the sine at freq in a Hann-windowed signal (Goertzel).
 double Amplitude(const std::vector<float>& signal, double freq) {
@@ -67,16 +33,11 @@ double Amplitude(const std::vector<float>& signal, double freq) {
         s2 = s1;
         s1 = s0;
     }
-    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
-    return 4 * std::sqrt(std::max(power, 0.0)) / n;
+    return 4 * std::sqrt(std::max(s1 * s1 + s2 * s2 - coefficient * s1 * s2, 0.0)) / n;
 }
 
-double Cents(double freq, double reference) {
-    return 1200 * std::log2(freq / reference);
-}
-
-// The note sounding near freq is freq itself: the strongest frequency within six semitones is
-// within 30 cents of it, it is clearly audible, and nothing an octave lower sounds with it.
+// The strongest frequency within six semitones of freq is within 30 cents of it, clearly
+// audible, and nothing an octave lower sounds with it.
 ::testing::AssertionResult SoundsAt(const std::vector<float>& signal, double freq) {
     double peak = freq, peakLevel = 0;
     for (int cents = -600; cents <= 600; cents += 5) {
@@ -86,12 +47,9 @@ double Cents(double freq, double reference) {
             peakLevel = level;
         }
     }
-    if (std::abs(Cents(peak, freq)) > 30) {
-        return ::testing::AssertionFailure()
-               << "the strongest frequency near " << freq << " Hz is " << peak << " Hz";
-    }
-    if (peakLevel < 0.005) {
-        return ::testing::AssertionFailure() << freq << " Hz is too faint: " << peakLevel;
+    if (std::abs(1200 * std::log2(peak / freq)) > 30 || peakLevel < 0.005) {
+        return ::testing::AssertionFailure() << "the strongest frequency near " << freq << " Hz is "
+                                             << peak << " Hz at " << peakLevel;
     }
     if (const double below = Amplitude(signal, freq / 2); below > 0.1 * peakLevel) {
         return ::testing::AssertionFailure()
@@ -100,13 +58,40 @@ double Cents(double freq, double reference) {
     return ::testing::AssertionSuccess();
 }
 
-double Rms(const std::vector<float>& signal, size_t from) {
-    double sum = 0;
-    for (size_t i = from; i < signal.size(); ++i) {
-        sum += signal[i] * signal[i];
-    }
-    return std::sqrt(sum / static_cast<double>(signal.size() - from));
+// Root mean square of the last `count` samples.
+double TailRms(const std::vector<float>& s, size_t count) {
+    return std::sqrt(std::inner_product(s.end() - count, s.end(), s.end() - count, 0.0) / count);
 }
+
+// A performance opened as at start-up whose words are fed to a synthesizer rendered offline.
+struct OfflineRig {
+    OfflineRig() {
+        ResolveDefaultDevice(p);
+        OpenMidiDeviceAtStartup(p);
+    }
+
+    // Feeds the words sent so far (only those of channel, if given), then returns the left
+    // channel of the next `seconds` of sound.
+    std::vector<float> Render(double seconds, int channel = -1) {
+        for (const uint32_t word : outputs.words) {
+            if (channel < 0 || static_cast<int>(word & 0x0F) == channel) {
+                synth->Send(word);
+            }
+        }
+        outputs.words.clear();
+        const size_t frames = static_cast<size_t>(seconds * kRate);
+        std::vector<float> stereo(2 * frames), left(frames);
+        synth->Render(stereo.data(), static_cast<int>(frames));
+        for (size_t i = 0; i < frames; ++i) {
+            left[i] = stereo[2 * i];
+        }
+        return left;
+    }
+
+    CapturingMidiOutputs outputs;
+    Performance p{outputs};
+    std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(kSoundFont, kRate);
+};
 
 class BuiltInSynthTest : public ::testing::Test {
   protected:
@@ -114,75 +99,46 @@ class BuiltInSynthTest : public ::testing::Test {
         if (!std::filesystem::exists(kSoundFont)) {
             GTEST_SKIP() << kSoundFont << " is not installed";
         }
-        synth = BuiltInSynth::Create(kSoundFont, kRate);
-        ASSERT_TRUE(synth);
     }
-
-    // Opens the synthesizer as the program does at start-up.
-    void Open(Performance& p) {
-        ResolveDefaultDevice(p);
-        ASSERT_TRUE(OpenMidiDeviceAtStartup(p));
-    }
-
-    // The left channel of the next stretch of sound.
-    std::vector<float> Render(double seconds) {
-        const int frames = static_cast<int>(seconds * kRate);
-        std::vector<float> stereo(2 * static_cast<size_t>(frames));
-        synth->Render(stereo.data(), frames);
-        std::vector<float> left(frames);
-        for (int i = 0; i < frames; ++i) {
-            left[i] = stereo[2 * static_cast<size_t>(i)];
-        }
-        return left;
-    }
-
-    std::unique_ptr<BuiltInSynth> synth;
 };
 
-TEST_F(BuiltInSynthTest, KeyASoundsMiddleCInCMajor) {
-    OfflineSynthOutputs outputs(*synth);
-    Performance p(outputs);
-    Open(p);
-    PlayKey(p, kKeyDown, KeyParam(kKeyA));
-    EXPECT_TRUE(SoundsAt(Render(0.5), 261.63));
-}
-
-TEST_F(BuiltInSynthTest, KeyASoundsDInDMajor) {
-    OfflineSynthOutputs outputs(*synth);
-    Performance p(outputs);
-    Open(p);
-    ChooseKeySignature(p, 1298);
-    PlayKey(p, kKeyDown, KeyParam(kKeyA));
-    EXPECT_TRUE(SoundsAt(Render(0.5), 293.66));
-}
-
-TEST_F(BuiltInSynthTest, BourdonSoundsAnOctaveLowerOnItsOwnChannel) {
-    OfflineSynthOutputs outputs(*synth, kBourdonChannel);
-    Performance p(outputs);
-    Open(p);
-    ToggleBourdon(p);
-    PlayKey(p, kKeyDown, KeyParam(kKeyA));
-    EXPECT_TRUE(SoundsAt(Render(0.5), 130.81));
+TEST_F(BuiltInSynthTest, KeyASoundsTheKeySignaturesPitchAndItsBourdonAnOctaveLower) {
+    const struct {
+        int keySignature;  // 0 keeps the default, 1=C
+        bool bourdon;      // heard alone on its own channel
+        double hz;
+    } cases[] = {{0, false, 261.63}, {1298, false, 293.66}, {0, true, 130.81}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hz);
+        OfflineRig rig;
+        ASSERT_TRUE(rig.synth);
+        if (c.keySignature != 0) {
+            ChooseKeySignature(rig.p, c.keySignature);
+        }
+        if (c.bourdon) {
+            ToggleBourdon(rig.p);
+        }
+        PlayKey(rig.p, kKeyDown, KeyParam(kKeyA));
+        EXPECT_TRUE(SoundsAt(rig.Render(0.5, c.bourdon ? kBourdonChannel : -1), c.hz));
+    }
 }
 
 TEST_F(BuiltInSynthTest, EscapeSilencesASustainedNote) {
-    OfflineSynthOutputs outputs(*synth);
-    Performance p(outputs);
-    Open(p);
-    ChooseInstrument(p, kFirstInstrumentCommand + kOrgan);
-    PlayKey(p, kKeyDown, KeyParam(kKeyA));
-    const std::vector<float> held = Render(1.0);
-    const double heldLevel = Rms(held, held.size() - 4410);
+    OfflineRig rig;
+    ASSERT_TRUE(rig.synth);
+    ChooseInstrument(rig.p, kFirstInstrumentCommand + 16);  // an organ: it never decays by itself
+    PlayKey(rig.p, kKeyDown, KeyParam(kKeyA));
+    const std::vector<float> held = rig.Render(1.0);
+    const double heldLevel = TailRms(held, 4410);
     EXPECT_GT(heldLevel, 0.01);
 
-    PressEscape(p);
-    const std::vector<float> after = Render(2.0);
-    EXPECT_LT(Rms(after, after.size() - 11025), 1e-4 * heldLevel);
+    PressEscape(rig.p);
+    const std::vector<float> after = rig.Render(2.0);
+    EXPECT_LT(TailRms(after, 11025), 1e-4 * heldLevel);
 }
 
-TEST_F(BuiltInSynthTest, AFileThatIsNoSoundFontLoadsNothingAndSaysSoOnlyToTheLog) {
-    const std::filesystem::path bogus =
-        std::filesystem::temp_directory_path() / "plinkora_not_a_soundfont.sf2";
+TEST(BuiltInSynth, AFileThatIsNoSoundFontLoadsNothingAndSaysSoOnlyToTheLog) {
+    const auto bogus = std::filesystem::temp_directory_path() / "plinkora_not_a_soundfont.sf2";
     std::ofstream(bogus) << "RIFF but not really";
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(BuiltInSynth::Create(bogus.string()));

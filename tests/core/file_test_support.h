@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plinkora::testing {
@@ -33,7 +34,6 @@ class TempFolderTest : public ::testing::Test {
         }
         return names;
     }
-
     std::filesystem::path folder_;
 };
 
@@ -43,43 +43,35 @@ inline Bytes ReadBytes(const std::string& path) {
 }
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary) << std::string(bytes.begin(), bytes.end());
 }
 
-// Little builders for hand-made files.
-inline void Append(Bytes& out, const std::string& text) {
-    out.insert(out.end(), text.begin(), text.end());
-}
-inline void AppendLe32(Bytes& out, uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        out.push_back(static_cast<uint8_t>(v >> shift));
-    }
-}
-inline Bytes Chunk(const std::string& id, const Bytes& data) {
-    Bytes chunk;
-    Append(chunk, id);
-    AppendLe32(chunk, static_cast<uint32_t>(data.size()));
-    chunk.insert(chunk.end(), data.begin(), data.end());
-    if (data.size() % 2 != 0) {
-        chunk.push_back(0);
-    }
-    return chunk;
-}
-inline Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
+// Builders for hand-made files: text, little-endian words, hex bytes ("4D54 6864"), RIFF
+// chunks, joined with +.
+inline Bytes Text(std::string_view text) {
+    return Bytes(text.begin(), text.end());
 }
 inline Bytes Le32s(std::initializer_list<uint32_t> values) {
     Bytes out;
     for (uint32_t v : values) {
-        AppendLe32(out, v);
+        out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
     }
     return out;
+}
+inline Bytes Hex(std::string hex) {
+    std::erase(hex, ' ');
+    Bytes out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+        out.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    }
+    return out;
+}
+inline Bytes operator+(Bytes left, const Bytes& right) {
+    left.insert(left.end(), right.begin(), right.end());
+    return left;
+}
+inline Bytes Chunk(std::string_view id, const Bytes& data) {
+    return Text(id) + Le32s({static_cast<uint32_t>(data.size())}) + data + Bytes(data.size() % 2);
 }
 
 }  // namespace plinkora::testing

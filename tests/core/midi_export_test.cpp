@@ -8,77 +8,43 @@ namespace {
 
 constexpr uint32_t kA = 30u << 16;  // key A: degree "1", octave 5
 
-Bytes Header(uint16_t format, uint16_t tracks) {
-    return Bytes{'M', 'T',
-                 'h', 'd',
-                 0,   0,
-                 0,   6,
-                 0,   static_cast<uint8_t>(format),
-                 0,   static_cast<uint8_t>(tracks),
-                 0,   0xC0};
+// A Standard MIDI File at 192 ticks per quarter note, each track given as hex.
+Bytes Smf(uint8_t format, const std::vector<std::string>& tracks) {
+    Bytes file = Text("MThd") + Hex("00000006 00") + Bytes{format, 0, uint8_t(tracks.size())};
+    file = file + Hex("00C0");
+    for (const std::string& hex : tracks) {
+        const Bytes data = Hex(hex);
+        file = file + Text("MTrk") + Bytes{0, 0, 0, uint8_t(data.size())} + data;
+    }
+    return file;
 }
-
-Bytes Track(const Bytes& data) {
-    Bytes track{'M',
-                'T',
-                'r',
-                'k',
-                0,
-                0,
-                static_cast<uint8_t>(data.size() >> 8),
-                static_cast<uint8_t>(data.size())};
-    track.insert(track.end(), data.begin(), data.end());
-    return track;
-}
-
-const Bytes kTempo{0x00, 0xFF, 0x51, 0x03, 0x0B, 0x96, 0xC6};
-const Bytes kClosing{0x83, 0x0F, 0x90, 0x01, 0x00, 0x00, 0x80, 0x01, 0x00};
-const Bytes kEnd{0x00, 0xFF, 0x2F, 0x00};
+// Every track opens with the tempo 759494 us; the melody closes with a silent note 399 ticks
+// after its last event.
+const std::string kTempo = "00FF5103 0B96C6 ", kClose = " 830F900100 00800100", kEnd = " 00FF2F00";
 
 TEST(MidiExport, OnePressAndReleaseIsTheKnown54Bytes) {
     const EventList events{{1000, 256, kA, 0}, {500, 257, kA, 0}};
-    const auto file = BuildMidiFile(events, 1297, 0, false);
-    ASSERT_TRUE(file);
-    const Bytes expected = Concat({Header(0, 1), Track(Concat({kTempo,
-                                                               {0x00, 0xC0, 0x00},
-                                                               {0x81, 0x7C, 0x90, 60, 0x7F},
-                                                               {0x7E, 0x80, 60, 0x7F},
-                                                               kClosing,
-                                                               kEnd}))});
+    const Bytes expected = Smf(0, {kTempo + "00C000 817C903C7F 7E803C7F" + kClose + kEnd});
     EXPECT_EQ(expected.size(), 54u);
-    EXPECT_EQ(*file, expected);
+    EXPECT_EQ(BuildMidiFile(events, 1297, 0, false), expected);
 }
 
 TEST(MidiExport, TicksRoundDownAndClampToTheLargestQuantity) {
-    EXPECT_EQ(DelayToTicks(0), 0u);
-    EXPECT_EQ(DelayToTicks(3), 0u);
-    EXPECT_EQ(DelayToTicks(4), 1u);
-    EXPECT_EQ(DelayToTicks(30000), 7583u);
-    EXPECT_EQ(DelayToTicks(65000), 16431u);
-    EXPECT_EQ(DelayToTicks(UINT32_MAX), 0x0FFFFFFFu);
-
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {0, 0}, {3, 0}, {4, 1}, {30000, 7583}, {65000, 16431}, {UINT32_MAX, 0x0FFFFFFF}};
+    for (const auto& [ms, ticks] : cases) {
+        EXPECT_EQ(DelayToTicks(ms), ticks) << ms;
+    }
     const EventList events{{30000, 256, kA, 0}, {65000, 257, kA, 0}, {UINT32_MAX, 256, kA, 0}};
-    const Bytes file = *BuildMidiFile(events, 1297, 0, false);
-    const Bytes body(file.begin() + 22 + 10, file.end());
-    const Bytes expectedStart = Concat({{0xBB, 0x1F, 0x90, 60, 0x7F},
-                                        {0x81, 0x80, 0x2F, 0x80, 60, 0x7F},
-                                        {0xFF, 0xFF, 0xFF, 0x7F, 0x90, 60, 0x7F}});
-    EXPECT_EQ(Bytes(body.begin(), body.begin() + expectedStart.size()), expectedStart);
+    EXPECT_EQ(BuildMidiFile(events, 1297, 0, false),
+              Smf(0, {kTempo + "00C000 BB1F903C7F 81802F803C7F FFFFFF7F903C7F" + kClose + kEnd}));
 }
 
 TEST(MidiExport, TheBourdonTrackDoublesAnOctaveLowerOnChannelSixteen) {
     const EventList events{{0, 256, kA, 1}, {3, 257, kA, -1}};  // shifts are not exported
-    const auto file = BuildMidiFile(events, 1298, 41, true);
-    ASSERT_TRUE(file);
-    const Bytes first = Track(Concat({kTempo,
-                                      {0x00, 0xC0, 41},
-                                      {0x00, 0x90, 62, 0x7F},
-                                      {0x00, 0x80, 62, 0x7F},
-                                      kClosing,
-                                      kEnd}));
-    const Bytes second = Track(
-        Concat({kTempo, {0x00, 0xCF, 41}, {0x00, 0x9F, 50, 0x7F}, {0x00, 0x8F, 50, 0x7F}, kEnd}));
-    EXPECT_EQ(*file, Concat({Header(1, 2), first, second}));
+    EXPECT_EQ(BuildMidiFile(events, 1298, 41, true),
+              Smf(1, {kTempo + "00C029 00903E7F 00803E7F" + kClose + kEnd,
+                      kTempo + "00CF29 009F327F 008F327F" + kEnd}));
 }
 
 TEST(MidiExport, KeysThatPlayNothingLeaveTheirTimeToTheNextEvent) {
@@ -86,36 +52,25 @@ TEST(MidiExport, KeysThatPlayNothingLeaveTheirTimeToTheNextEvent) {
                            {1000, 256, 99u << 16, 0},  // beyond the table
                            {1000, 256, kA, 0},
                            {4000, 257, 1u << 16, 0}};  // trailing: its time goes to the close
-    const Bytes file = *BuildMidiFile(events, 1297, 0, false);
-    const Bytes body(file.begin() + 22 + 10, file.end());
     // 505 + 252 + 252 = 1009 ticks = 87 71; then 1011 + 399 = 1410 ticks = 8B 02.
-    const Bytes expected = Concat({{0x87, 0x71, 0x90, 60, 0x7F},
-                                   {0x8B, 0x02, 0x90, 0x01, 0x00},
-                                   {0x00, 0x80, 0x01, 0x00},
-                                   kEnd});
-    EXPECT_EQ(body, expected);
-}
-
-TEST(MidiExport, WhatCannotBeWrittenIsRefused) {
-    const EventList events{{0, 256, kA, 0}};
-    EXPECT_FALSE(BuildMidiFile(events, 1306, 0, false));  // names no key signature
-    EXPECT_FALSE(BuildMidiFile(events, 0, 0, false));
-    EXPECT_FALSE(BuildMidiFile(events, 1297, 128, false));
-    EXPECT_FALSE(BuildMidiFile(events, 1297, -1, false));
+    EXPECT_EQ(BuildMidiFile(events, 1297, 0, false),
+              Smf(0, {kTempo + "00C000 8771903C7F 8B02900100 00800100" + kEnd}));
 }
 
 using MidiExportFile = TempFolderTest;
 
-TEST_F(MidiExportFile, WritesTheBuiltBytesAndNeverLeavesAPartialFile) {
+TEST_F(MidiExportFile, WritesTheBuiltBytesAndRefusesWithoutLeavingAPartialFile) {
     const EventList events{{10, 256, kA, 0}, {10, 257, kA, 0}};
+    EXPECT_FALSE(BuildMidiFile(events, 1306, 0, false));  // an unknown key signature
+    EXPECT_FALSE(BuildMidiFile(events, 1297, 128, false));
     ASSERT_TRUE(ExportMidiFile(events, 1301, 5, true, Path("song.mid")));
-    EXPECT_EQ(ReadBytes(Path("song.mid")), *BuildMidiFile(events, 1301, 5, true));
+    const Bytes written = ReadBytes(Path("song.mid"));
+    EXPECT_EQ(written, *BuildMidiFile(events, 1301, 5, true));
 
-    const Bytes earlier = ReadBytes(Path("song.mid"));
     EXPECT_FALSE(ExportMidiFile(events, 1310, 5, true, Path("song.mid")));
     EXPECT_FALSE(ExportMidiFile(events, 1310, 5, true, Path("new.mid")));
     EXPECT_FALSE(ExportMidiFile(events, 1297, 5, true, Path("gone/new.mid")));
-    EXPECT_EQ(ReadBytes(Path("song.mid")), earlier);
+    EXPECT_EQ(ReadBytes(Path("song.mid")), written);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mid"});
 }
 

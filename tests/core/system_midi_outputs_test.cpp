@@ -14,78 +14,65 @@ namespace {
 
 constexpr const char* kSoundFont = PLINKORA_TEST_SOUNDFONT;
 
+TEST(MidiPortMessages, EachMessageGoesOutWithItsOwnLengthAndMalformedOnesNotAtAll) {
+    using Bytes = std::vector<uint8_t>;
+    const std::pair<uint32_t, Bytes> cases[] = {
+        {ShortMessage(kNoteOn, 2, 60, 127), {0x92, 60, 127}},
+        {ShortMessage(kPitchBend, 0, 0x7F, 0x3F), {0xE0, 0x7F, 0x3F}},
+        // A third byte after a program change would be taken as a running-status program change.
+        {ShortMessage(kProgramChange, 15, 40, 0), {0xCF, 40}},
+        {0xF8, {0xF8}},
+        {0x7F3C, {}},                            // no status byte
+        {0xF0, {}},                              // system exclusive
+        {ShortMessage(kNoteOn, 0, 200, 1), {}},  // data byte > 127
+    };
+    for (const auto& [word, expected] : cases) {
+        std::array<uint8_t, 3> bytes;
+        const size_t length = WireBytes(word, bytes);
+        EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + length), expected) << std::hex << word;
+    }
+}
+
 // Sets an environment variable for the life of a test.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
+struct ScopedEnv {
+    ScopedEnv(const char* variable, const char* value) : name(variable) {
+        if (const char* previous = std::getenv(name)) {
+            old = previous;
         }
         setenv(name, value, 1);
     }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
 };
 
-std::vector<uint8_t> OnTheWire(uint32_t word) {
-    std::array<uint8_t, 3> bytes;
-    const size_t length = WireBytes(word, bytes);
-    return {bytes.begin(), bytes.begin() + length};
-}
-
-using Bytes = std::vector<uint8_t>;
-
-TEST(MidiPortMessages, EachMessageGoesOutWithItsOwnLength) {
-    EXPECT_EQ(OnTheWire(ShortMessage(kNoteOn, 2, 60, 127)), (Bytes{0x92, 60, 127}));
-    EXPECT_EQ(OnTheWire(ShortMessage(kControlChange, 15, 123, 0)), (Bytes{0xBF, 123, 0}));
-    EXPECT_EQ(OnTheWire(ShortMessage(kPitchBend, 0, 0x7F, 0x3F)), (Bytes{0xE0, 0x7F, 0x3F}));
-    // A third byte after a program change would be taken as a running-status program change.
-    EXPECT_EQ(OnTheWire(ShortMessage(kProgramChange, 15, 40, 0)), (Bytes{0xCF, 40}));
-    EXPECT_EQ(OnTheWire(0xF8), Bytes{0xF8});
-}
-
-TEST(MidiPortMessages, MalformedWordsSendNothing) {
-    EXPECT_TRUE(OnTheWire(0x7F3C).empty());                            // no status byte
-    EXPECT_TRUE(OnTheWire(0xF0).empty());                              // system exclusive
-    EXPECT_TRUE(OnTheWire(ShortMessage(kNoteOn, 0, 200, 1)).empty());  // data byte > 127
-}
-
-TEST(SystemMidiOutputs, WithoutMidiSystemOnlyTheSynthesizerIsListedAndNothingIsPrinted) {
-    if (!std::filesystem::exists(kSoundFont)) {
-        GTEST_SKIP() << kSoundFont << " is not installed";
+class SystemMidiOutputs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kSoundFont)) {
+            GTEST_SKIP() << kSoundFont << " is not installed";
+        }
     }
+    ScopedEnv soundFont{"PLINKORA_SOUNDFONT", kSoundFont};
+};
+
+TEST_F(SystemMidiOutputs, WithoutMidiSystemOnlyTheSynthesizerIsListedAndNothingIsPrinted) {
     if (std::filesystem::exists("/dev/snd/seq")) {
         GTEST_SKIP() << "this machine has an ALSA sequencer, which may list ports";
     }
-    ScopedEnv soundFont("PLINKORA_SOUNDFONT", kSoundFont);
     ::testing::internal::CaptureStderr();
     std::unique_ptr<MidiOutputs> outputs = CreateSystemMidiOutputs();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-
     EXPECT_FALSE(outputs->MapperName());
     ASSERT_EQ(outputs->Count(), 1);
     EXPECT_EQ(outputs->Name(0), "Plinkora Synthesizer");
-    EXPECT_EQ(outputs->Name(1), "");
     EXPECT_EQ(outputs->Open(1), nullptr);
 }
 
-TEST(SystemMidiOutputs, SynthesizerWithoutAudioOutputFailsToOpenQuicklyAndQuietly) {
-    if (!std::filesystem::exists(kSoundFont)) {
-        GTEST_SKIP() << kSoundFont << " is not installed";
-    }
+TEST_F(SystemMidiOutputs, SynthesizerWithoutAudioOutputFailsToOpenQuicklyAndQuietly) {
     if (std::filesystem::exists("/dev/snd")) {
         GTEST_SKIP() << "this machine has a sound card, which ALSA may open";
     }
-    ScopedEnv soundFont("PLINKORA_SOUNDFONT", kSoundFont);
     ScopedEnv noPulse("PULSE_SERVER", "unix:/nonexistent/plinkora-test-pulse");
     ScopedEnv noJack("JACK_DEFAULT_SERVER", "plinkora-test-no-jack");
     std::vector<std::string> log;

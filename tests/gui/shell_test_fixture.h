@@ -11,20 +11,13 @@
 #include <QThread>
 #include <deque>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "engine/capturing_midi.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
-#include "recording/clock.h"
 #include "shell/main_window.h"
-#include "shell/prompts.h"
 
-// QEvent lets this class mark an event as coming from the window system, which is what makes a
-// click move the focus. (Qt's test library uses the same door.)
+// Marks an event as coming from the window system, which is what makes a click move the focus.
 class QSpontaneKeyEvent {
   public:
     static void setSpontaneous(QEvent* event) { event->setSpontaneous(); }
@@ -32,55 +25,46 @@ class QSpontaneKeyEvent {
 
 namespace plinkora::testing {
 
-// Answers every prompt from a script and remembers what was asked. Unscripted questions and
-// file dialogs are cancelled.
-struct ScriptedPrompts final : Prompts {
-    struct Message {
-        MessageIcon icon;
-        std::string caption;
-        std::string text;
-    };
+using Messages = std::vector<std::pair<MessageIcon, std::string>>;  // icon, "caption: text"
 
+// Answers prompts from a script and records them; unscripted questions and dialogs cancel.
+struct ScriptedPrompts final : Prompts {
+    template <typename T>
+    static T Next(std::deque<T>& script, T otherwise) {
+        if (script.empty()) {
+            return otherwise;
+        }
+        T next = script.front();
+        script.pop_front();
+        return next;
+    }
     void ShowMessage(QWidget*, MessageIcon icon, const std::string& caption,
                      const std::string& text) override {
-        messages.push_back({icon, caption, text});
+        messages.push_back({icon, caption + ": " + text});
     }
     Answer AskYesNoCancel(QWidget*, const std::string& caption, const std::string& text) override {
         questions.push_back(caption + ": " + text);
-        if (answers.empty()) {
-            return Answer::Cancel;
-        }
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return Next(answers, Answer::Cancel);
     }
     std::optional<std::string> ChooseFile(QWidget*, FileDialogKind kind,
-                                          const std::string& lastPath) override {
+                                          const std::string&) override {
         fileDialogs.push_back(kind);
-        lastPaths.push_back(lastPath);
-        if (files.empty()) {
-            return std::nullopt;
-        }
-        std::optional<std::string> file = files.front();
-        files.pop_front();
-        return file;
+        return Next<std::optional<std::string>>(files, std::nullopt);
     }
     void ShowDialog(QWidget*, DialogKind kind) override { dialogs.push_back(kind); }
 
-    std::vector<Message> messages;
+    Messages messages;
     std::vector<std::string> questions;
     std::deque<Answer> answers;
     std::deque<std::optional<std::string>> files;
     std::vector<FileDialogKind> fileDialogs;
-    std::vector<std::string> lastPaths;
     std::vector<DialogKind> dialogs;
 };
 
 struct SettableModifiers final : ModifierKeys {
     bool ShiftDown() const override { return shift; }
     bool CtrlDown() const override { return ctrl; }
-    bool shift = false;
-    bool ctrl = false;
+    bool shift = false, ctrl = false;
 };
 
 struct ManualClock final : MillisecondClock {
@@ -88,7 +72,7 @@ struct ManualClock final : MillisecondClock {
     uint32_t now = 5000;
 };
 
-// X11 key codes of a few keys: the PC scan code plus 8.
+// X11 key codes: the PC scan code plus 8.
 inline constexpr int kNativeA = 38, kNativeS = 39, kNativeD = 40, kNativeEsc = 9;
 
 inline uint32_t NoteOn(int channel, int note, int velocity) {
@@ -98,7 +82,7 @@ inline uint32_t NoteOff(int channel, int note) {
     return ShortMessage(kNoteOff, channel, note, 0);
 }
 
-// Runs the event loop until the condition holds or the time is up.
+// Runs the event loop until the condition holds or the time is up; Settle just lets it run.
 inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 3000) {
     QElapsedTimer timer;
     timer.start();
@@ -111,21 +95,20 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 30
     }
     return true;
 }
-
-// Lets held-back key releases and queued calls through.
 inline void Settle(int ms = 20) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
+    WaitUntil([] { return false; }, ms);
 }
+
+// The grayed items in each transport state: 1282 Export, 1283 Record, 1284 Finish, 1285 Play,
+// 1286 Circle play, 1287 End Play, 1288 Save, 1289 Save as, 1296 Load.
+using Ids = std::vector<int>;
+inline const Ids kEmpty = {1282, 1284, 1285, 1286, 1287, 1288, 1289};
+inline const Ids kRecording = {1282, 1283, 1285, 1286, 1287, 1288, 1289, 1296};
+inline const Ids kReady = {1284, 1287}, kReadySaved = {1284, 1287, 1288};
+inline const Ids kPlaying = {1282, 1283, 1284, 1285, 1286, 1288, 1289, 1296};
 
 class ShellTest : public ::testing::Test {
   protected:
-    ~ShellTest() override { window_.reset(); }
-
     // Creates, shows and activates the window, as the program does.
     MainWindow& Start(const std::string& commandLine = {}) {
         window_ = MainWindow::Create({outputs_, modifiers_, prompts_, clock_}, commandLine);
@@ -136,24 +119,27 @@ class ShellTest : public ::testing::Test {
         return *window_;
     }
 
-    // A key event as X11 delivers it, sent to whatever has the keyboard focus.
-    void Key(QEvent::Type type, int native, Qt::Key key,
-             Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool autoRepeat = false) {
-        QKeyEvent event(type, key, modifiers, native, 0, 0, {}, autoRepeat);
+    // A key event as X11 delivers it, to whatever has the focus. A release waits for the
+    // window to let it through.
+    void Key(QEvent::Type type, int native, Qt::Key key, Qt::KeyboardModifiers mods = {},
+             bool autoRepeat = false) {
+        QKeyEvent event(type, key, mods, native, 0, 0, {}, autoRepeat);
         event.setTimestamp(++timestamp_);
         QWidget* target = QApplication::focusWidget();
         QApplication::sendEvent(target != nullptr ? target : window_.get(), &event);
+        if (type == QEvent::KeyRelease && !autoRepeat) {
+            EXPECT_TRUE(WaitUntil([this] { return !window_->KeyReleasePending(); }));
+        }
     }
-    void Press(int native, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        Key(QEvent::KeyPress, native, key, modifiers);
+    void Press(int native, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
+        Key(QEvent::KeyPress, native, key, mods);
     }
-    void Release(int native, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        Key(QEvent::KeyRelease, native, key, modifiers);
-        EXPECT_TRUE(WaitUntil([this] { return !window_->KeyReleasePending(); }));
+    void Release(int native, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
+        Key(QEvent::KeyRelease, native, key, mods);
     }
-    void Tap(int native, Qt::Key key) {
-        Press(native, key);
-        Release(native, key);
+    void Tap(int native, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
+        Press(native, key, mods);
+        Release(native, key, mods);
     }
 
     // A real click as the window system delivers it, focus handling included.
@@ -175,6 +161,22 @@ class ShellTest : public ::testing::Test {
         ASSERT_TRUE(action->isEnabled()) << commandId;
         action->trigger();
     }
+
+    // The menu items whose property has the value; every button must agree with its item.
+    Ids Items(bool (QAction::*property)() const, bool value = true) const {
+        Ids ids;
+        for (int id = 0; id < 2048; ++id) {
+            QAction* item = window_->Action(id);
+            if (item != nullptr && (item->*property)() == value) {
+                ids.push_back(id);
+            }
+            if (QPushButton* button = window_->Button(id)) {
+                EXPECT_EQ(button->isEnabled(), item->isEnabled()) << id;
+            }
+        }
+        return ids;
+    }
+    Ids Grayed() const { return Items(&QAction::isEnabled, false); }
 
     bool Checked(int commandId) const { return window_->Action(commandId)->isChecked(); }
     bool Enabled(int commandId) const { return window_->Action(commandId)->isEnabled(); }

@@ -5,52 +5,46 @@
 #include <QImage>
 
 #include "engine/capturing_midi.h"
+#include "engine/key_handling.h"
 #include "engine/key_table.h"
 #include "engine/performance.h"
 #include "view/keyboard_view.h"
 
 namespace plinkora::testing {
 
-struct HeldModifiers final : ModifierKeys {
-    bool shift = false;
-    bool ctrl = false;
-    bool ShiftDown() const override { return shift; }
-    bool CtrlDown() const override { return ctrl; }
-};
-
-// The shell's part when the engine asks for a full repaint.
-struct RepaintingView final : EngineView {
-    explicit RepaintingView(KeyboardView& v) : view(v) {}
-    void CheckMenuItem(int, bool) override {}
-    void Repaint() override { view.RepaintAll(); }
-    void ShowWarning(std::string_view) override {}
-    KeyboardView& view;
-};
-
-// A view of 800 x 600 over an open capturing device, laid out as the window lays it out.
-class ViewTest : public ::testing::Test {
+// An 800 x 600 view over an open capturing device, laid out as the window lays it out. The
+// fixture stands in for the held modifier keys and for the shell's full repaint.
+class ViewTest : public ::testing::Test, ModifierKeys, EngineView {
   protected:
-    ViewTest() : performance_(outputs_), view_(performance_), engineView_(view_) {
+    ViewTest() : performance_(outputs_), view_(performance_) {
         performance_.deviceId = 0;
         performance_.midiOut = outputs_.Open(0);
         performance_.deviceOpen = true;
-        performance_.modifiers = &modifiers_;
+        performance_.modifiers = this;
         performance_.painter = &view_;
-        performance_.view = &engineView_;
+        performance_.view = this;
         view_.resize(800, 600);
         origin_ = KeyboardOrigin(view_.size(), view_.CharSize().height());
         view_.SetKeyboardOrigin(origin_.x(), origin_.y());
     }
 
+    bool ShiftDown() const override { return shift_; }
+    bool CtrlDown() const override { return ctrl_; }
+    void CheckMenuItem(int, bool) override {}
+    void Repaint() override { view_.RepaintAll(); }
+    void ShowWarning(std::string_view) override {}
+
     QImage Grab() { return view_.grab().toImage(); }
     QRect Cap(int keyIndex) const { return CapRect(origin_, keyIndex); }
+    void Press(uint32_t key, bool down = true) {
+        PlayKey(performance_, down ? kKeyDown : kKeyUp, KeyParam(key));
+    }
 
     CapturingMidiOutputs outputs_{2};
     Performance performance_;
-    HeldModifiers modifiers_;
     KeyboardView view_;
-    RepaintingView engineView_;
     QPoint origin_;
+    bool shift_ = false, ctrl_ = false;
 };
 
 }  // namespace plinkora::testing
