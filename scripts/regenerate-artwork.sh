@@ -68,35 +68,29 @@ pixel() {
 
 mkdir -p "$out/fixed_caps" "$out/icons"
 
+# An opaque picture at 1x and 2x: render_pair SVG OUTPUT_WITHOUT_.png
+render_pair() {
+    local base
+    base=$(basename "$2")
+    render "$1" "$work/$base.png" 1
+    opaque "$2.png" "$work/$base.png"
+    render "$1" "$work/$base.png" 2
+    opaque "$2@2x.png" "$work/$base.png"
+}
+
 # Key caps of the playing keys (four tints side by side).
-for zoom in 1 2; do
-    suffix=""
-    [ "$zoom" = 2 ] && suffix="@2x"
-    render "$art/keycaps/keycap_strip.svg" "$work/caps.png" "$zoom"
-    opaque "$out/keycap_strip$suffix.png" "$work/caps.png"
-done
+render_pair "$art/keycaps/keycap_strip.svg" "$out/keycap_strip"
 
 # The keys that play nothing, one file each.
 for svg in "$art"/fixed_caps/*.svg; do
-    base=$(basename "$svg" .svg)
-    for zoom in 1 2; do
-        suffix=""
-        [ "$zoom" = 2 ] && suffix="@2x"
-        render "$svg" "$work/$base.png" "$zoom"
-        opaque "$out/fixed_caps/$base$suffix.png" "$work/$base.png"
-    done
+    render_pair "$svg" "$out/fixed_caps/$(basename "$svg" .svg)"
 done
 
 render_strip instrument_pictures pictures opaque
 render_strip toolbar_icons toolbar transparent
 
 # Splash picture, also shown in the About box.
-for zoom in 1 2; do
-    suffix=""
-    [ "$zoom" = 2 ] && suffix="@2x"
-    render "$art/splash.svg" "$work/splash.png" "$zoom"
-    opaque "$out/splash$suffix.png" "$work/splash.png"
-done
+render_pair "$art/splash.svg" "$out/splash"
 
 # Cursors keep their transparency; their hot spots are fixed in the code.
 for svg in "$art"/cursors/*.svg; do
