@@ -5,7 +5,9 @@
 set -euo pipefail
 
 src="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-${TMPDIR:-/tmp}/plinkora-build-fuzz}"
+# The build folder lives in the checkout, like the others: a shared one in /tmp would hold
+# another checkout's CMake cache and refuse to configure.
+build="${1:-$src/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
 
 cmake -S "$src" -B "$build" -G Ninja \

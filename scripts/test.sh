@@ -32,6 +32,7 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 normal=$root/build
 asan=$root/build-asan
 tsan=$root/build-tsan
+fuzz=$root/build-fuzz
 
 step "code follows .clang-format" "$root/scripts/check-format.sh"
 step "normal build" "$root/scripts/build.sh" "$normal"
@@ -43,7 +44,7 @@ step "sanitizer build (thread)" "$root/scripts/build.sh" "$tsan" \
     -DPLINKORA_SANITIZE=thread -DPLINKORA_BUILD_APP=OFF -DPLINKORA_BUILD_BENCH=OFF
 step "scheduler tests (thread)" ctest --test-dir "$tsan" --output-on-failure -R "Scheduler|Playback"
 if [[ -x "$root/scripts/ci-fuzz.sh" ]]; then
-    step "fuzzing the document reader" "$root/scripts/ci-fuzz.sh"
+    step "fuzzing the document reader" "$root/scripts/ci-fuzz.sh" "$fuzz"
 fi
 
 echo
