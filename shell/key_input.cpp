@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <utility>
 
 #include "engine/key_handling.h"
 
@@ -30,7 +31,7 @@ bool KeyInput::Press(const QKeyEvent& event) {
         // key never went up.
         heldRelease_.reset();
         releaseTimer_.stop();
-        onKey_(kKeyDown, KeyParam(*scanCode, true));
+        Deliver(kKeyDown, *scanCode, true);
         return true;
     }
     Flush();
@@ -48,7 +49,7 @@ bool KeyInput::Press(const QKeyEvent& event) {
     if (!scanCode) {
         return false;
     }
-    onKey_(kKeyDown, KeyParam(*scanCode, event.isAutoRepeat()));
+    Deliver(kKeyDown, *scanCode, event.isAutoRepeat());
     return true;
 }
 
@@ -84,7 +85,23 @@ void KeyInput::Flush() {
     const uint32_t scanCode = heldRelease_->scanCode;
     heldRelease_.reset();
     releaseTimer_.stop();
-    onKey_(kKeyUp, KeyParam(scanCode));
+    Deliver(kKeyUp, scanCode, false);
+}
+
+void KeyInput::ReleaseAll() {
+    Flush();
+    for (uint32_t scanCode : std::exchange(down_, {})) {
+        onKey_(kKeyUp, KeyParam(scanCode));
+    }
+}
+
+void KeyInput::Deliver(uint32_t message, uint32_t scanCode, bool repeat) {
+    if (message == kKeyDown) {
+        down_.insert(scanCode);
+    } else {
+        down_.erase(scanCode);
+    }
+    onKey_(message, KeyParam(scanCode, repeat));
 }
 
 uint32_t NativeScanCodeOffset() {

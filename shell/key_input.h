@@ -27,6 +27,9 @@ class KeyInput {
     void BeforeShortcut(const QKeyEvent& event);
     // Delivers a release still held back to see whether it was half of a repeat.
     void Flush();
+    // Releases every key still down, for when the keyboard goes elsewhere (a menu opens,
+    // another window is activated) and their releases will never come here.
+    void ReleaseAll();
     bool HoldsRelease() const { return heldRelease_.has_value(); }
 
     // How long a release waits for a press with the same time stamp.
@@ -39,11 +42,13 @@ class KeyInput {
     };
 
     std::optional<uint32_t> ScanCodeOf(const QKeyEvent& event) const;
+    void Deliver(uint32_t message, uint32_t scanCode, bool repeat);
 
     uint32_t nativeOffset_;
     KeySink onKey_;
     EscapeSink onEscape_;
     std::optional<HeldRelease> heldRelease_;
+    std::set<uint32_t> down_;  // scan codes whose press was delivered and release not yet
     QTimer releaseTimer_;
     std::set<int> pressedWithAlt_;  // Qt key codes: an accelerator's press has no scan code
 };

@@ -5,12 +5,14 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSessionManager>
 #include <QToolBar>
+#include <algorithm>
 
 #include "engine/controls.h"
 #include "engine/key_handling.h"
@@ -31,13 +33,19 @@ constexpr std::array<const char*, kTransportButtonCount> kButtonCaptions = {
 constexpr int kAutoPlayDelayMs = 500;
 
 // The buttons are six "M" wide; a caption that would be cut off there gets a smaller font.
-void FitCaption(QPushButton& button) {
-    QFont font = button.parentWidget()->font();
-    const int room = button.width() - 6;
-    while (QFontMetrics(font).horizontalAdvance(button.text()) > room && font.pointSizeF() > 6) {
+// The captions share one font, the largest at which every one fits its button: a row of
+// buttons in mixed sizes looks broken.
+void FitCaptions(const std::array<QPushButton*, kTransportButtonCount>& buttons) {
+    QFont font = buttons[0]->parentWidget()->font();
+    const auto fits = [&font](const QPushButton* button) {
+        return QFontMetrics(font).horizontalAdvance(button->text()) <= button->width() - 6;
+    };
+    while (!std::all_of(buttons.begin(), buttons.end(), fits) && font.pointSizeF() > 6) {
         font.setPointSizeF(font.pointSizeF() - 0.5);
     }
-    button.setFont(font);
+    for (QPushButton* button : buttons) {
+        button->setFont(font);
+    }
 }
 
 }  // namespace
@@ -98,6 +106,10 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     }
     menuBar()->setNativeMenuBar(false);
     actions_ = BuildMenuBar(*menuBar(), performance_, [this](int id) { Command(id); });
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        // An open menu takes the keyboard: the releases of held keys would go to it.
+        connect(menu, &QMenu::aboutToShow, this, [this] { keyInput_.ReleaseAll(); });
+    }
     OpenMidiDeviceAtStartup(performance_);
     if (!commandLine.empty() && LoadStartupDocument(shell_, commandLine) &&
         performance_.deviceOpen) {
@@ -191,6 +203,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (QApplication::activePopupWidget() != nullptr) {
+        // An open menu hands the keys it has no use for to the menu bar, and so to us; their
+        // releases stay with the menu, and a note played here would never end.
+        event->accept();
+        return;
+    }
     if (keyInput_.Press(*event)) {
         event->accept();
     } else {
@@ -209,6 +227,8 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         keyInput_.BeforeShortcut(*static_cast<QKeyEvent*>(event));
+    } else if (event->type() == QEvent::WindowDeactivate) {
+        keyInput_.ReleaseAll();  // the releases of held keys now go to another window
     }
     return QMainWindow::event(event);
 }
@@ -226,8 +246,8 @@ void MainWindow::ApplyLayout(const QSize& clientSize) {
     freqBar_->setGeometry(layout_.freqBar);
     for (int i = 0; i < kTransportButtonCount; ++i) {
         buttons_[i]->setGeometry(layout_.buttons[i]);
-        FitCaption(*buttons_[i]);
     }
+    FitCaptions(buttons_);
     view_->SetKeyboardOrigin(layout_.keyboardLeft, layout_.keyboardTop);
 }
 

@@ -84,6 +84,37 @@ TEST_F(KeysTest, AltDigitsOpenTheMenusAndTheDigitPlaysAfterwards) {
     EXPECT_EQ(Words(), (Sent{NoteOn(0, 46, 127), NoteOff(0, 46)}));
 }
 
+// Keys held when the keyboard goes to a menu or another window are released there and then:
+// their own releases never come back, and the note would hang.
+TEST_F(KeysTest, AMenuOrAnotherWindowTakingTheKeyboardReleasesHeldKeysAndPlaysNothing) {
+    MainWindow& window = Start();
+    Click(*window.Button(kBeginRecordCommand));
+    Words().clear();
+    Press(kNativeA, Qt::Key_A);
+    Press(13, Qt::Key_4, Qt::AltModifier);
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activePopupWidget() != nullptr; }));
+    QWidget* menu = QApplication::activePopupWidget();
+    // G is no item's letter: the menu passes it on to the menu bar and so to the window.
+    QKeyEvent g(QEvent::KeyPress, Qt::Key_G, Qt::NoModifier, 42, 0, 0, QStringLiteral("g"));
+    QApplication::sendEvent(menu, &g);
+    menu->close();
+    EXPECT_EQ(Words(), (Sent{NoteOn(0, 60, 127), NoteOff(0, 60)}));
+    EXPECT_EQ(window.recording().RecordedCount(), 2u);
+
+    Press(kNativeS, Qt::Key_S);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &other; }));
+    EXPECT_EQ(Words().back(), NoteOff(0, 62));
+    EXPECT_EQ(window.recording().RecordedCount(), 4u);
+    window.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &window; }));
+    modifiers_.shift = true;
+    Tap(kNativeA, Qt::Key_A, Qt::ShiftModifier);  // no chord is left held: Shift counts
+    EXPECT_EQ(Words().back(), NoteOff(0, 72));
+}
+
 TEST_F(KeysTest, AKeyPressedAfterAButtonClickStillPlaysAndClickedCapsPlayToo) {
     MainWindow& window = Start();
     Click(*window.Button(kBeginRecordCommand));
