@@ -16,12 +16,12 @@ namespace plinkora {
 
 namespace {
 
-constexpr QSize kBoxSize(500, 262);
+constexpr QSize kBoxSize(512, 262);
 constexpr QPoint kPictureAt(12, 12);
 constexpr int kColumnLeft = 224;  // the texts stand right of the picture
-constexpr int kColumnWidth = 264;
+constexpr int kColumnWidth = 276;
 constexpr int kCaptionWidth = 58;
-constexpr int kLinkLeft = 288;
+constexpr int kLinkLeft = 300;  // leaves the captions clear of the picture
 constexpr int kLinkWidth = 200;
 constexpr int kLinkHeight = 22;
 
