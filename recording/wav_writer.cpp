@@ -29,7 +29,9 @@ WavWriter::WavWriter(FileOutput& out, uint32_t sampleRate, uint64_t frameCount)
     : out_(out), expected_(frameCount) {
     const uint32_t blockAlign = kChannels * kBitsPerSample / 8;
     const auto dataSize = static_cast<uint32_t>(frameCount * blockAlign);
+    constexpr size_t kHeaderSize = 44;
     std::vector<uint8_t> header;
+    header.reserve(kHeaderSize);  // also keeps GCC from warning about the first insert
     PutId(header, "RIFF");
     bytes::PutLe32(header, 36 + dataSize);
     PutId(header, "WAVE");
