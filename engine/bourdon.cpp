@@ -14,12 +14,22 @@ void SetBourdonFromDocument(Performance& p, uint32_t storedValue) {
     p.view->CheckMenuItem(kBourdonCommand, p.bourdonOn);
 }
 
-void SoundKeyNote(Performance& p, bool down, int32_t octave, int32_t semitone) {
-    const auto send = down ? SendNoteOn : SendNoteOff;
-    const int32_t velocity = down ? p.force : 0;
-    send(*p.midiOut, p.keySignature, p.channel, octave, semitone, velocity);
+void StartKeyNote(Performance& p, KeyVoice& voice, int32_t octave, int32_t semitone) {
+    voice = {true, p.bourdonOn, p.keySignature, p.channel, octave};
+    SendNoteOn(*p.midiOut, p.keySignature, p.channel, octave, semitone, p.force);
     if (p.bourdonOn) {
-        send(*p.midiOut, p.keySignature, kBourdonChannel, octave - 1, semitone, velocity);
+        SendNoteOn(*p.midiOut, p.keySignature, kBourdonChannel, octave - 1, semitone, p.force);
+    }
+}
+
+void StopKeyNote(Performance& p, KeyVoice& voice, int32_t semitone) {
+    if (!voice.sounding) {
+        return;
+    }
+    voice.sounding = false;
+    SendNoteOff(*p.midiOut, voice.keySignature, voice.channel, voice.octave, semitone, 0);
+    if (voice.bourdon) {
+        SendNoteOff(*p.midiOut, voice.keySignature, kBourdonChannel, voice.octave - 1, semitone, 0);
     }
 }
 

@@ -57,7 +57,8 @@ void KeyDown(Performance& p, const KeyEntry& key, int keyIndex, uint32_t keyPara
         return;
     }
     p.recorder->RecordPress(keyParam, p.octaveShift);
-    SoundKeyNote(p, true, key.octave + p.octaveShift, key.semitone);
+    StartKeyNote(p, p.liveVoices[static_cast<size_t>(keyIndex)], key.octave + p.octaveShift,
+                 key.semitone);
     p.painter->DrawKeyCap(keyIndex, true, false, p.octaveShift);
 }
 
@@ -65,7 +66,7 @@ void KeyUp(Performance& p, const KeyEntry& key, int keyIndex, uint32_t keyParam)
     const int32_t shift = p.octaveShift;
     p.recorder->RecordRelease(keyParam, shift);
     LeaveGroup(p);
-    SoundKeyNote(p, false, key.octave + shift, key.semitone);
+    StopKeyNote(p, p.liveVoices[static_cast<size_t>(keyIndex)], key.semitone);
     p.painter->DrawKeyCap(keyIndex, false, false, shift);
 }
 
@@ -88,9 +89,7 @@ void PlayKey(Performance& p, uint32_t message, uint32_t keyParam) {
 }
 
 void ReleaseAllKeys(Performance& p) {
-    p.heldPlain = 0;
-    p.heldShift = 0;
-    p.heldCtrl = 0;
+    p.ForgetHeldKeys();
     SendAllNotesOff(p);
 }
 

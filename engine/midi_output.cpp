@@ -90,6 +90,7 @@ void CloseMidiDevice(Performance& p) {
         p.view->CheckMenuItem(kOpenDeviceCommand, false);
         p.view->CheckMenuItem(kCloseDeviceCommand, true);
         SendAllNotesOff(p);
+        p.ForgetHeldKeys();  // releases are ignored while the device is closed
         p.midiOut.reset();
         p.deviceOpen = false;
     }

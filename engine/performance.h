@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -65,6 +66,17 @@ struct NoEngineView final : EngineView {
     void ShowWarning(std::string_view) override {}
 };
 
+// What a key's press set sounding, so that its release silences exactly that note even when
+// the key signature, the track or the bourdon changed while the key was down.
+struct KeyVoice {
+    bool sounding = false;
+    bool bourdon = false;
+    int32_t keySignature = 0;
+    int32_t channel = 0;
+    int32_t octave = 0;  // the key's octave with its shift
+};
+using KeyVoices = std::array<KeyVoice, 256>;  // by scan code
+
 // Everything that decides what sounds: device, settings and the held-key groups. One instance
 // lives as long as the window; tests build fresh ones. Window thread only.
 struct Performance {
@@ -91,6 +103,19 @@ struct Performance {
     int32_t heldPlain = 0;
     int32_t heldShift = 0;
     int32_t heldCtrl = 0;
+
+    // The notes sounding for keys played live and for keys of a playback, kept apart because
+    // a playback may press the key a player is holding.
+    KeyVoices liveVoices{};
+    KeyVoices playedVoices{};
+
+    // After All Notes Off, or when the device closes with keys down (their releases will be
+    // ignored): no group is held and no key sounds.
+    void ForgetHeldKeys() {
+        heldPlain = heldShift = heldCtrl = 0;
+        liveVoices.fill({});
+        playedVoices.fill({});
+    }
 
     // Platform
     const ModifierKeys* modifiers = &noModifiers_;

@@ -18,7 +18,12 @@ void PlayRecordedEvent(Performance& p, const EventRecord& event) {
         return;
     }
     const bool down = event.message != kKeyUp;
-    SoundKeyNote(p, down, key->octave + event.octave_shift, key->semitone);
+    KeyVoice& voice = p.playedVoices[keyIndex];
+    if (down) {
+        StartKeyNote(p, voice, key->octave + event.octave_shift, key->semitone);
+    } else {
+        StopKeyNote(p, voice, key->semitone);
+    }
     p.painter->DrawKeyCap(static_cast<int>(keyIndex), down, true, event.octave_shift);
 }
 

@@ -117,12 +117,35 @@ TEST_F(KeyHandling, BourdonDoublesAnOctaveLowerOnChannelFifteen) {
                              NoteOn(0, 72), NoteOn(15, 60)}));
 }
 
-TEST_F(KeyHandling, ReleaseUsesTheSettingsOfTheMomentOfRelease) {
+// Computing the note off from the settings of the release would miss the sounding note
+// whenever one changed meanwhile, and leave it sounding until Esc.
+TEST_F(KeyHandling, AReleaseSilencesWhatItsPressStartedWhateverChangedMeanwhile) {
     Press(kKeyA);
     ChooseKeySignature(p, 1298);
     ToggleBourdon(p);
     Release(kKeyA);
-    EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), NoteOff(0, 62), NoteOff(15, 50)}));
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), NoteOff(0, 60)}));
+
+    Press(kKeyA);
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 62), NoteOn(15, 50)}));
+    ToggleBourdon(p);
+    ChooseTrack(p, kFirstTrackCommand + 2);
+    Sent();
+    Release(kKeyA);
+    Release(kKeyA);  // a second release has nothing left to silence
+    EXPECT_EQ(Sent(), (Words{NoteOff(0, 62), NoteOff(15, 50)}));
+}
+
+TEST_F(KeyHandling, ClosingTheDeviceWithKeysDownLeavesNoGroupBehind) {
+    modifiers.shift = true;
+    Press(kKeyA);
+    CloseMidiDevice(p);
+    Release(kKeyA);  // ignored while closed
+    modifiers.shift = false;
+    OpenMidiDevice(p);
+    Sent();
+    Press(kKeyS);
+    EXPECT_EQ(Sent(), Words{NoteOn(0, 62)});
 }
 
 TEST_F(KeyHandling, NotesUseForceAndTheChosenTrack) {
