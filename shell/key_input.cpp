@@ -54,10 +54,12 @@ bool KeyInput::Press(const QKeyEvent& event) {
 }
 
 bool KeyInput::Release(const QKeyEvent& event) {
-    if (pressedWithAlt_.erase(event.key()) > 0) {
+    const std::optional<uint32_t> scanCode = ScanCodeOf(event);
+    // A held note's key that repeated while Alt was down still ends its note.
+    const bool endsNote = scanCode && down_.count(*scanCode) > 0;
+    if (pressedWithAlt_.erase(event.key()) > 0 && !endsNote) {
         return true;
     }
-    const std::optional<uint32_t> scanCode = ScanCodeOf(event);
     if (!scanCode || event.key() == Qt::Key_Escape) {
         return false;
     }

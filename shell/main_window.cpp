@@ -73,7 +73,12 @@ MainWindow::MainWindow(const ShellServices& services)
     setFocusPolicy(Qt::StrongFocus);
     autoPlayTimer_.setSingleShot(true);
     autoPlayTimer_.setInterval(kAutoPlayDelayMs);
-    connect(&autoPlayTimer_, &QTimer::timeout, this, [this] { Command(kPlayCommand); });
+    connect(&autoPlayTimer_, &QTimer::timeout, this, [this] {
+        // Whatever the user began in the first half second (a recording, say) goes on.
+        if (Enabled(kPlayCommand)) {
+            Command(kPlayCommand);
+        }
+    });
 }
 
 std::unique_ptr<MainWindow> MainWindow::Create(const ShellServices& services,
@@ -108,7 +113,7 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     actions_ = BuildMenuBar(*menuBar(), performance_, [this](int id) { Command(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
         // An open menu takes the keyboard: the releases of held keys would go to it.
-        connect(menu, &QMenu::aboutToShow, this, [this] { keyInput_.ReleaseAll(); });
+        connect(menu, &QMenu::aboutToShow, this, [this] { ReleaseHeldKeys(); });
     }
     OpenMidiDeviceAtStartup(performance_);
     if (!commandLine.empty() && LoadStartupDocument(shell_, commandLine) &&
@@ -183,6 +188,18 @@ void MainWindow::Command(int commandId) {
     DispatchCommand(shell_, commandId);
 }
 
+void MainWindow::ReleaseHeldKeys() {
+    keyInput_.ReleaseAll();
+    if (view_ != nullptr) {
+        view_->ReleaseMouseKey();
+    }
+}
+
+bool MainWindow::Enabled(int commandId) const {
+    const QAction* action = Action(commandId);
+    return action != nullptr && action->isEnabled();
+}
+
 void MainWindow::DrainPlayback() {
     playbackQueue_.Drain(
         [this](const EventRecord& event) { PlayRecordedEvent(performance_, event); },
@@ -228,7 +245,7 @@ bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         keyInput_.BeforeShortcut(*static_cast<QKeyEvent*>(event));
     } else if (event->type() == QEvent::WindowDeactivate) {
-        keyInput_.ReleaseAll();  // the releases of held keys now go to another window
+        ReleaseHeldKeys();  // the releases of held keys now go to another window
     }
     return QMainWindow::event(event);
 }

@@ -88,6 +88,9 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     void ApplyLayout(const QSize& clientSize);
     // The played events that fell due, sounded here on the window thread.
     void DrainPlayback();
+    // For when the keyboard or the mouse goes elsewhere and the releases will not come here.
+    void ReleaseHeldKeys();
+    bool Enabled(int commandId) const;
 
     ShellServices services_;
     Performance performance_;

@@ -36,6 +36,8 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     void RepaintAll();
 
     int MouseKeyIndex() const { return mouseKey_; }
+    // Lets go of the key held with the mouse, if any.
+    void ReleaseMouseKey();
     bool KeyCursorShown() const { return keyCursorShown_; }
 
   signals:
@@ -55,7 +57,6 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     void PaintTexts(QPainter& painter) const;
     void PaintPicture(QPainter& painter) const;
     std::optional<int> KeyAt(QPointF position) const;
-    void ReleaseMouseKey();
 
     Performance& performance_;
     QPoint origin_;

@@ -109,6 +109,14 @@ TEST_F(CommandLineTest, DocumentLoadsAndPlaysOnceWhenTheDeviceIsOpen) {
     EXPECT_FALSE(Enabled(kEndPlayingCommand)) << "played twice";
 }
 
+TEST_F(CommandLineTest, ARecordingBegunBeforeTheAutoPlayGoesOn) {
+    MainWindow& window = Start(path_);
+    Choose(kBeginRecordCommand);
+    Settle(600);
+    EXPECT_TRUE(window.recording().isRecording);
+    EXPECT_EQ(Grayed(), kRecording);
+}
+
 TEST_F(CommandLineTest, DocumentOnlyLoadsWhenTheDeviceIsClosedAndAQuotedPathFails) {
     outputs_.failOpen = true;
     Start(path_);
