@@ -109,11 +109,20 @@ void SyncFolder(const fs::path& target) {
     }
 }
 
+// The folder's permission alone would let the rename replace a file its owner made
+// read-only; written in place, it could not be opened, so it is not replaced either.
+bool RefusesWriting(const fs::path& target) {
+    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT;
+}
+
 }  // namespace
 
 AtomicWriteResult WriteFileAtomically(const std::string& path,
                                       const std::function<bool(FileOutput&)>& fill) {
     const fs::path target = ResolveTarget(path);
+    if (RefusesWriting(target)) {
+        return AtomicWriteResult::kCannotCreate;
+    }
     fs::path temporary;
     const int fd = CreateBeside(target, temporary);
     if (fd < 0) {

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <tuple>
 
@@ -135,6 +137,28 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
     std::filesystem::create_directory(Path("folder.plk"));
     EXPECT_EQ(SaveDocument(events, 1297, false, Path("folder.plk")), kCannotWrite);
     EXPECT_EQ(FolderEntries().size(), 2u);  // song.plk and folder.plk, no leftovers
+}
+
+TEST_F(DocumentTest, AReadOnlyFileIsNeverReplacedThoughTheFolderIsWritable) {
+    ASSERT_EQ(SaveDocument({&kPressA, 1}, 1297, false, Path("kept.plk")), nullptr);
+    chmod(Path("kept.plk").c_str(), 0444);
+    chmod(folder_.c_str(), 0777);
+    const Bytes earlier = ReadBytes(Path("kept.plk"));
+    const EventList events(3, kPressA);
+    const auto save = [&] { return SaveDocument(events, 1297, false, Path("kept.plk")); };
+    if (geteuid() != 0) {
+        EXPECT_EQ(save(), kCannotOpenToWrite);
+    } else {  // root may write anything: an ordinary user saves instead
+        const pid_t child = fork();
+        if (child == 0) {
+            _exit(setuid(65534) == 0 && save() == kCannotOpenToWrite ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    EXPECT_EQ(ReadBytes(Path("kept.plk")), earlier);
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"kept.plk"});
 }
 
 }  // namespace
