@@ -36,7 +36,7 @@ const char* const kConvertHelp =
     "                      system's General MIDI SoundFont\n"
     "  --info              print the event count, the playing time in seconds, the key\n"
     "                      signature, the bourdon flag and the saving date\n"
-    "  --help              this text\n"
+    "  -h, --help          this text\n"
     "\n"
     "Exit status: 0 done, 1 the document or an output could not be read or written (the\n"
     "message names the file), 2 bad arguments.\n";
@@ -174,6 +174,10 @@ std::variant<ConvertOptions, UsageError> ParseConvertOptions(int argc, const cha
     bool optionsEnded = false;
     for (int i = 0; i < argc; ++i) {
         std::string_view arg = argv[i];
+        if (!optionsEnded && arg == "-h") {
+            o.help = true;
+            continue;
+        }
         if (optionsEnded || arg.size() < 2 || arg.substr(0, 2) != "--") {
             files.emplace_back(arg);
             continue;

@@ -114,6 +114,7 @@ TEST(ConvertOptionsTest, ReadsEveryOptionAndRefusesWhatItCannotUse) {
     EXPECT_FALSE(plain.bourdon);
     EXPECT_EQ(plain.kind, OutputKind::kMidi);
     EXPECT_TRUE(std::get<ConvertOptions>(Parse("--info a.plk")).info);
+    EXPECT_TRUE(std::get<ConvertOptions>(Parse("-h")).help);
 
     for (const char* bad :
          {"", "a.plk", "a.plk b.txt", "a.plk b.mid c.mid", "--info",
