@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "recording/file_input.h"
+
 namespace plinkora {
 
 namespace {
@@ -13,10 +15,9 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Reads at most limit bytes; nullopt when the file cannot be opened or a read fails (a
-// directory opens but does not read).
+// Reads at most limit bytes; nullopt when the file cannot be opened or a read fails.
 std::optional<std::string> ReadAtMost(const std::string& name, std::size_t limit) {
-    File file(std::fopen(name.c_str(), "rb"));
+    File file(OpenRegularFile(name));
     if (!file) {
         return std::nullopt;
     }

@@ -1,9 +1,9 @@
 #include "recording/riff_reader.h"
 
-#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "recording/byte_order.h"
+#include "recording/file_input.h"
 
 namespace plinkora {
 
@@ -14,13 +14,8 @@ RiffReader::~RiffReader() {
 }
 
 bool RiffReader::Open(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = OpenRegularFile(path);
     if (file_ == nullptr) {
-        return false;
-    }
-    // A folder opens for reading too, but holds no document.
-    struct stat info {};
-    if (::fstat(::fileno(file_), &info) != 0 || S_ISDIR(info.st_mode)) {
         return false;
     }
     if (::fseeko(file_, 0, SEEK_END) != 0) {

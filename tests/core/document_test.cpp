@@ -104,6 +104,8 @@ TEST_F(DocumentTest, EveryFaultGivesItsMessageAndChangesNothing) {
     DocumentContents out;
     EXPECT_EQ(LoadDocument(Path("absent.plk"), out), kCannotFindOrOpen);
     EXPECT_EQ(LoadDocument(folder_.string(), out), kCannotFindOrOpen);
+    ASSERT_EQ(mkfifo(Path("pipe.plk").c_str(), 0600), 0);  // opening it must not wait
+    EXPECT_EQ(LoadDocument(Path("pipe.plk"), out), kCannotFindOrOpen);
     EXPECT_EQ(FormatDocumentMessage(kCannotRead, "50% off.plk"), "Can not read file 50% off.plk.");
     EXPECT_EQ(FormatDocumentMessage(kNotStandardFile, ""),
               "File Untitled is not a standard Plinkora file.");

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <string>
@@ -61,6 +62,9 @@ TEST_F(TipFiles, TipsFileMustBeReadableAndBelowOneHundredThousandBytes) {
     EXPECT_FALSE(Load());
     EXPECT_FALSE(fs::exists(Path("tips.log")));  // nothing written for a run without tips
     fs::create_directory(Path("tips.txt"));
+    EXPECT_FALSE(Load());
+    fs::remove(Path("tips.txt"));
+    ASSERT_EQ(mkfifo(Path("tips.txt").c_str(), 0600), 0);  // opening it must not wait
     EXPECT_FALSE(Load());
     fs::remove(Path("tips.txt"));
 
