@@ -32,9 +32,8 @@ constexpr std::array<const char*, kTransportButtonCount> kButtonCaptions = {
     "Record", "Finish", "Play", "Circle play", "End Play"};
 constexpr int kAutoPlayDelayMs = 500;
 
-// The buttons are six "M" wide; a caption that would be cut off there gets a smaller font.
-// The captions share one font, the largest at which every one fits its button: a row of
-// buttons in mixed sizes looks broken.
+// The buttons are six "M" wide, too narrow for some captions in the window's font. They share
+// one font, the largest at which every caption fits: a row in mixed sizes looks broken.
 void FitCaptions(const std::array<QPushButton*, kTransportButtonCount>& buttons) {
     QFont font = buttons[0]->parentWidget()->font();
     const auto fits = [&font](const QPushButton* button) {
