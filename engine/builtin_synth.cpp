@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -175,6 +176,13 @@ void BuiltInSynth::StopAudio() {
     if (impl_->driver) {
         delete_fluid_audio_driver(impl_->driver);
         impl_->driver = nullptr;
+    }
+    // Notes dying away and the reverberation would otherwise resume where they stopped at the
+    // next start: the notes end now, and the reverberation fades in a second rendered unheard.
+    fluid_synth_all_sounds_off(impl_->synth, -1);
+    std::array<float, 2 * 1024> discarded;
+    for (double frames = 0; frames < impl_->sampleRate; frames += 1024) {
+        fluid_synth_write_float(impl_->synth, 1024, discarded.data(), 0, 2, discarded.data(), 1, 2);
     }
 }
 

@@ -137,6 +137,17 @@ TEST_F(BuiltInSynthTest, EscapeSilencesASustainedNote) {
     EXPECT_LT(TailRms(after, 11025), 1e-4 * heldLevel);
 }
 
+// A note cut off by closing the device must not come back when it opens again.
+TEST_F(BuiltInSynthTest, StoppingTheAudioLeavesNoSoundToResume) {
+    OfflineRig rig;
+    ASSERT_TRUE(rig.synth);
+    ChooseInstrument(rig.p, kFirstInstrumentCommand + 16);
+    PlayKey(rig.p, kKeyDown, KeyParam(kKeyA));
+    const double heldLevel = TailRms(rig.Render(0.5), 4410);
+    rig.synth->StopAudio();
+    EXPECT_LT(TailRms(rig.Render(0.1), 4410), 1e-4 * heldLevel);
+}
+
 TEST(BuiltInSynth, AFileThatIsNoSoundFontLoadsNothingAndSaysSoOnlyToTheLog) {
     const auto bogus = std::filesystem::temp_directory_path() / "plinkora_not_a_soundfont.sf2";
     std::ofstream(bogus) << "RIFF but not really";
