@@ -10,7 +10,7 @@ build_packages=(
     timgm6mb-soundfont fonts-liberation2
 )
 test_packages=(
-    libgtest-dev libgmock-dev
+    git libgtest-dev libgmock-dev
     python3 python3-mido
     clang libclang-rt-14-dev clang-format
     xvfb xdotool x11-xserver-utils x11-utils xauth

@@ -4,7 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" build
-"$root/scripts/build.sh" "$root/build"
+# The program alone: the tests need packages that only scripts/test.sh installs.
+"$root/scripts/build.sh" "$root/build" -DPLINKORA_BUILD_APP=ON -DPLINKORA_BUILD_TESTS=OFF
 # Plinkora reads tips.txt and keeps tips.log in the folder it starts in: the build folder.
 cp -u "$root/resources/tips.txt" "$root/build/tips.txt"
 cd "$root/build"
