@@ -67,7 +67,7 @@ bool LoadTips(TipState& state, const std::string& logName, const std::string& ti
 }
 
 bool SaveTipState(const TipState& state, const std::string& logName) {
-    File file(std::fopen(logName.c_str(), "wb"));
+    File file(CreateRegularFile(logName));
     if (!file) {
         return false;
     }

@@ -10,4 +10,8 @@ namespace plinkora {
 // nothing to read.
 std::FILE* OpenRegularFile(const std::string& path);
 
+// Creates or empties a regular file for writing in binary; nullptr for anything else, for the
+// same reason.
+std::FILE* CreateRegularFile(const std::string& path);
+
 }  // namespace plinkora
