@@ -54,11 +54,13 @@ if(EXISTS ${PLINKORA_ICON_DIR}/plinkora.svg)
 endif()
 
 # Refresh the desktop's caches when installing onto the running system; a staging folder for a
-# package (DESTDIR) is left to the package's own scripts.
+# package (DESTDIR) is left to the package's own scripts. The icon cache is only refreshed where
+# a theme index says one belongs: a forced cache that nothing else updates would hide icons
+# installed there later.
 install(CODE [[
     if("$ENV{DESTDIR}" STREQUAL "")
         foreach(refresh "update-mime-database;mime" "update-desktop-database;applications"
-                        "gtk-update-icon-cache;-q;-t;-f;icons/hicolor")
+                        "gtk-update-icon-cache;-q;-t;icons/hicolor")
             list(POP_FRONT refresh tool)
             list(POP_BACK refresh folder)
             unset(tool_path)  # a found path would stop the next search
