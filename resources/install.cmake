@@ -60,7 +60,7 @@ endif()
 install(CODE [[
     if("$ENV{DESTDIR}" STREQUAL "")
         foreach(refresh "update-mime-database;mime" "update-desktop-database;applications"
-                        "gtk-update-icon-cache;-q;-t;icons/hicolor")
+                        "gtk-update-icon-cache;-q;icons/hicolor")
             list(POP_FRONT refresh tool)
             list(POP_BACK refresh folder)
             unset(tool_path)  # a found path would stop the next search
