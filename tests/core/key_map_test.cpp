@@ -2,7 +2,6 @@
 
 #include <set>
 
-#include "engine/instruments.h"
 #include "engine/key_signatures.h"
 #include "engine/key_table.h"
 
@@ -80,26 +79,6 @@ TEST(KeySignatures, TwentyFourDistinctIdsAndAccelerators) {
         EXPECT_FALSE(Transposition(unnamed)) << unnamed;
         EXPECT_FALSE(NoteNumber(unnamed, 5, 0));
     }
-}
-
-TEST(KeySignatures, MinorSoundsAsItsRelativeMajor) {
-    EXPECT_EQ(Transposition(1320), Transposition(1297));  // a minor, C major
-    EXPECT_EQ(Transposition(1321), Transposition(1298));  // b minor, D major
-    EXPECT_EQ(Transposition(1328), Transposition(1302));  // #f minor, A major
-    EXPECT_EQ(Transposition(1318), Transposition(1314));  // f minor, bA major
-}
-
-TEST(KeySignatures, WindowLabelNamesInstrumentAndKey) {
-    EXPECT_EQ(KeySignatureLabel(1314, "Violin"), "Violin    1=bA");
-    EXPECT_EQ(KeySignatureLabel(1328, InstrumentName(0)), "Acoustic Grand Piano    6=#f");
-    EXPECT_EQ(KeySignatureLabel(1306, "Violin"), "");
-}
-
-TEST(Instruments, ProgramsInTableOrder) {
-    EXPECT_STREQ(InstrumentName(0), "Acoustic Grand Piano");
-    EXPECT_STREQ(InstrumentName(40), "Violin");
-    EXPECT_STREQ(InstrumentName(127), "Gunshot");
-    EXPECT_STREQ(InstrumentTable[5].name, "Strings");
 }
 
 }  // namespace

@@ -14,30 +14,20 @@ TEST(ShortMessages, PackStatusChannelAndDataBytes) {
     EXPECT_EQ(outputs.words, (Words{0x7F7FE3, 0x28CF, 0x7F3C90}));
 }
 
-TEST(DeviceStartup, WithoutMapperTheFirstDeviceIsOpenedWithOnlyThePerformanceProgram) {
-    CapturingMidiOutputs outputs(2);
-    RecordingView view;
-    Performance p(outputs);
-    p.view = &view;
-    ResolveDefaultDevice(p);
-    EXPECT_EQ(p.deviceId, 0);
-    EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
-    EXPECT_TRUE(p.deviceOpen);
-    EXPECT_EQ(outputs.words, Words{ShortMessage(kProgramChange, 0, 0, 0)});
-    EXPECT_TRUE(view.checks[kOpenDeviceCommand]);
-    EXPECT_FALSE(view.checks[kCloseDeviceCommand]);
-}
-
-TEST(DeviceStartup, WithAMapperTheMapperStaysChosen) {
-    CapturingMidiOutputs outputs(2, true);
-    Performance p(outputs);
-    ResolveDefaultDevice(p);
-    EXPECT_EQ(p.deviceId, kMidiMapper);
-    EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
-    EXPECT_EQ(outputs.lastOpened, kMidiMapper);
-}
-
-TEST(DeviceStartup, FailureWarnsAndStaysClosed) {
+// Opened as at start-up: the mapper if there is one, else the first device, with only the
+// performance channel's program; a failure warns and leaves it closed.
+TEST(DeviceStartup, OpensTheMapperOrTheFirstDeviceAndWarnsWhenItCannot) {
+    for (const bool mapper : {false, true}) {
+        CapturingMidiOutputs outputs(2, mapper);
+        RecordingView view;
+        Performance p(outputs);
+        p.view = &view;
+        ResolveDefaultDevice(p);
+        EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
+        EXPECT_EQ(outputs.lastOpened, mapper ? kMidiMapper : 0);
+        EXPECT_EQ(outputs.words, Words{ShortMessage(kProgramChange, 0, 0, 0)});
+        EXPECT_TRUE(view.checks[kOpenDeviceCommand] && !view.checks[kCloseDeviceCommand]);
+    }
     CapturingMidiOutputs outputs;
     outputs.failOpen = true;
     RecordingView view;
@@ -82,16 +72,13 @@ TEST_F(DeviceCommands, ChoosingWhileOpenReopensOnTheNewDevice) {
     EXPECT_EQ(Sent().size(), 16u + 2u);  // all notes off, then the instrument on both channels
 }
 
-TEST_F(DeviceCommands, ChoosingWhileClosedOnlyMovesTheCheckMark) {
+TEST_F(DeviceCommands, ChoosingWhileClosedOnlyMovesTheMarkAndAFailedReopenWarns) {
     CloseMidiDevice(p);
     const int opens = outputs.openCount;
     ChooseMidiDevice(p, 513);
     EXPECT_EQ(outputs.openCount, opens);
     EXPECT_TRUE(view.checks[513]);
-    EXPECT_FALSE(p.deviceOpen);
-}
-
-TEST_F(DeviceCommands, ChoosingADeviceThatCannotOpenWarnsAndStaysClosed) {
+    OpenMidiDevice(p);
     ChooseMidiDevice(p, 600);
     EXPECT_FALSE(p.deviceOpen);
     EXPECT_EQ(view.warnings.size(), 1u);

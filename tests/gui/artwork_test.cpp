@@ -46,18 +46,6 @@ TEST(Artwork, EveryImageHasItsSizeAndASharpTwin) {
     }
 }
 
-TEST(Artwork, BackgroundIsTheFirstPixelAndTheSharpCapsKeepTheirTints) {
-    const QColor background(20, 100, 20);
-    EXPECT_EQ(Load("instrument_pictures").pixelColor(0, 0).toRgb(), background);
-    EXPECT_EQ(Load("instrument_pictures", "@2x").pixelColor(0, 0).toRgb(), background);
-    EXPECT_EQ(artwork::BackgroundColour(), background);
-    // Released, blue, pink and green bevels; the painting tests see those of the normal strip.
-    const QColor bevels[] = {{144, 143, 160}, {80, 143, 207}, {192, 80, 105}, {93, 187, 111}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(Load("keycap_strip", "@2x").pixelColor(2 * (38 * i + 2), 38).toRgb(), bevels[i]);
-    }
-}
-
 // A strip whose parts are blank or repeated shows the wrong thing for some instrument.
 TEST(Artwork, EveryPictureAndIconIsDrawnOnce) {
     for (const auto& [name, width] :
