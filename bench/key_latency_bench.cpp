@@ -13,10 +13,11 @@
 
 #include "engine/bourdon.h"
 #include "engine/builtin_synth.h"
-#include "engine/capturing_midi.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "engine/performance.h"
+#include "engine/system_midi_outputs.h"
+#include "tests/support/capturing_midi.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define PLINKORA_SANITIZED 1

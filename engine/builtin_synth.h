@@ -1,11 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "engine/midi_device.h"
 
@@ -45,11 +43,5 @@ class BuiltInSynth {
     explicit BuiltInSynth(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
-
-// The machine's MIDI outputs: device 0 the built-in synthesizer when a SoundFont is found, then
-// the system's MIDI ports (ALSA sequencer, JACK), at most 256 in all. Opening the synthesizer
-// starts its audio output; closing stops it. Log lines of the libraries go to log, not stderr.
-std::unique_ptr<MidiOutputs> CreateSystemMidiOutputs(
-    std::function<void(const std::string&)> log = {});
 
 }  // namespace plinkora

@@ -1,8 +1,8 @@
 #include "engine/key_handling.h"
 
-#include "engine/bourdon.h"
 #include "engine/key_table.h"
 #include "engine/midi_output.h"
+#include "engine/notes.h"
 
 namespace plinkora {
 

@@ -1,3 +1,5 @@
+#include "engine/system_midi_outputs.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>

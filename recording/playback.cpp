@@ -1,8 +1,8 @@
 #include "recording/playback.h"
 
-#include "engine/bourdon.h"
 #include "engine/key_handling.h"
 #include "engine/key_table.h"
+#include "engine/notes.h"
 
 namespace plinkora {
 

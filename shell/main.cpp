@@ -2,7 +2,7 @@
 #include <string>
 
 #include "dialogs/dialogs.h"
-#include "engine/builtin_synth.h"
+#include "engine/system_midi_outputs.h"
 #include "recording/clock.h"
 #include "shell/main_window.h"
 #include "shell/qt_modifier_keys.h"

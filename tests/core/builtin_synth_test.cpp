@@ -9,11 +9,11 @@
 
 #include "engine/bourdon.h"
 #include "engine/builtin_synth.h"
-#include "engine/capturing_midi.h"
 #include "engine/controls.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "engine/performance.h"
+#include "tests/support/capturing_midi.h"
 
 namespace plinkora::testing {
 namespace {

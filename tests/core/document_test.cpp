@@ -9,8 +9,8 @@
 #include <tuple>
 
 #include "engine/bourdon.h"
-#include "engine/capturing_midi.h"
 #include "file_test_support.h"
+#include "tests/support/capturing_midi.h"
 
 namespace plinkora::testing {
 namespace {

@@ -5,10 +5,10 @@
 #include <map>
 #include <vector>
 
-#include "engine/capturing_midi.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "engine/performance.h"
+#include "tests/support/capturing_midi.h"
 
 namespace plinkora::testing {
 

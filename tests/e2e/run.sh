@@ -103,7 +103,7 @@ pactl set-default-sink testsink
 say "starting $plinkora with the built-in synthesizer"
 cd "$work/app" || exit 1
 cp "$tips" tips.txt
-soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2  # small and quick to load
+soundfont=${PLINKORA_TEST_SOUNDFONT:-/usr/share/sounds/sf2/TimGM6mb.sf2}  # small and quick to load
 [[ -f $soundfont ]] && export PLINKORA_SOUNDFONT=$soundfont
 $boost "$plinkora" >"$work/app/plinkora.log" 2>&1 &
 app=$! && pids+=("$app")

@@ -12,10 +12,10 @@
 #include <deque>
 #include <functional>
 
-#include "engine/capturing_midi.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "shell/main_window.h"
+#include "tests/support/capturing_midi.h"
 
 // Marks an event as coming from the window system, which is what makes a click move the focus.
 class QSpontaneKeyEvent {

@@ -4,10 +4,10 @@
 
 #include <QImage>
 
-#include "engine/capturing_midi.h"
 #include "engine/key_handling.h"
 #include "engine/key_table.h"
 #include "engine/performance.h"
+#include "tests/support/capturing_midi.h"
 #include "view/keyboard_view.h"
 
 namespace plinkora::testing {

@@ -13,7 +13,7 @@ import wave
 import mido
 
 CONVERT = sys.argv[1]
-SOUNDFONT = "/usr/share/sounds/sf2/TimGM6mb.sf2"
+SOUNDFONT = sys.argv[2] if len(sys.argv) > 2 else "/usr/share/sounds/sf2/TimGM6mb.sf2"
 KEYS = {30: (5, 0), 31: (5, 2), 37: (6, 0)}  # (octave, semitone) by scan code
 TRANSPOSITION = {1297: 0, 1298: 2, 1332: 1}
 failures = []

@@ -20,7 +20,7 @@ endif()
 if(PLINKORA_MIDO_PYTHON)
     add_test(NAME converter_end_to_end
              COMMAND ${PLINKORA_MIDO_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/check_converter.py
-                     $<TARGET_FILE:plinkora-convert>)
+                     $<TARGET_FILE:plinkora-convert> ${PLINKORA_TEST_SOUNDFONT})
 else()
     # Fails loudly rather than passing without its reader.
     add_test(NAME converter_end_to_end

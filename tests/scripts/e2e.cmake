@@ -8,5 +8,6 @@ if(TARGET plinkora AND TARGET plinkora-convert)
                      ${PROJECT_SOURCE_DIR}/resources/tips.txt)
     # Alone, so that other tests do not starve its real-time sound.
     set_tests_properties(end_to_end PROPERTIES
-        SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e)
+        SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE LABELS e2e
+        ENVIRONMENT PLINKORA_TEST_SOUNDFONT=${PLINKORA_TEST_SOUNDFONT})
 endif()
