@@ -9,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include "engine/jack_midi_port.h"
 #include "engine/sound_libraries.h"
 
 namespace plinkora {
@@ -16,6 +17,8 @@ namespace plinkora {
 namespace {
 
 constexpr const char* kClientName = "Plinkora";
+constexpr const char* kAlsaOwnPortName = "Plinkora output";
+constexpr const char* kJackOwnPortName = "midi_out";
 
 size_t WireLength(uint8_t status) {
     if (status < 0x80) {
@@ -113,6 +116,15 @@ class PortDevice final : public MidiDevice {
         return false;
     }
 
+    bool OpenVirtual(const std::string& name) {
+        try {
+            out_->openVirtualPort(name);
+            return out_->isPortOpen();
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+
     bool Send(uint32_t word) noexcept override {
         std::array<uint8_t, 3> bytes;
         const size_t length = WireBytes(word, bytes);
@@ -163,6 +175,10 @@ MidiPorts::MidiPorts() {
             continue;
         }
         out->setErrorCallback(LogRtMidiError);
+        // ALSA's ports reach the most programs: PipeWire and a2jmidid show them to JACK's too.
+        if (api == RtMidi::LINUX_ALSA || (api == RtMidi::UNIX_JACK && ownPortApi_ < 0)) {
+            ownPortApi_ = static_cast<int>(api);
+        }
         try {
             for (unsigned int i = 0, n = out->getPortCount(); i < n; ++i) {
                 if (std::string name = out->getPortName(i); !name.empty()) {
@@ -192,6 +208,22 @@ std::unique_ptr<MidiDevice> MidiPorts::Open(int index) const {
     }
     auto device = std::make_unique<PortDevice>(std::move(out));
     if (!device->Connect(ports_[index].name)) {
+        return nullptr;
+    }
+    return device;
+}
+
+std::unique_ptr<MidiDevice> MidiPorts::OpenOwnPort(std::function<void()> onLost) const {
+    if (ownPortApi_ == RtMidi::UNIX_JACK) {
+        // RtMidi's JACK port does not tell when the server goes away; our own client does.
+        return OpenJackMidiPort(kClientName, kJackOwnPortName, std::move(onLost));
+    }
+    std::unique_ptr<RtMidiOut> out = MakeOutput(static_cast<RtMidi::Api>(ownPortApi_));
+    if (!out) {
+        return nullptr;
+    }
+    auto device = std::make_unique<PortDevice>(std::move(out));
+    if (!device->OpenVirtual(kAlsaOwnPortName)) {
         return nullptr;
     }
     return device;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,12 +31,20 @@ class MidiPorts {
     // Null when the port has gone since it was listed or cannot be opened.
     std::unique_ptr<MidiDevice> Open(int index) const;
 
+    // Plinkora's own output port, which other programs connect to: an ALSA sequencer client
+    // "Plinkora" with the port "Plinkora output", else a JACK client "Plinkora" with the port
+    // "midi_out". Offered where either system was reachable at construction. onLost is called,
+    // on any thread, when the port's server goes away.
+    bool HasOwnPort() const { return ownPortApi_ >= 0; }
+    std::unique_ptr<MidiDevice> OpenOwnPort(std::function<void()> onLost) const;
+
   private:
     struct Port {
         int api;  // RtMidi::Api
         std::string name;
     };
     std::vector<Port> ports_;
+    int ownPortApi_ = -1;  // RtMidi::Api, or -1 for none
 };
 
 }  // namespace plinkora

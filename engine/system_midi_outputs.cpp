@@ -17,6 +17,7 @@ namespace plinkora {
 namespace {
 
 constexpr const char* kSynthName = "Plinkora Synthesizer";
+constexpr const char* kOwnPortName = "Plinkora output port";
 
 // Loading a SoundFont takes from 30 ms (TimGM6mb) to a few hundred (FluidR3 on a busy machine),
 // so it runs on a thread of its own while the window is built; the first opening of the
@@ -87,7 +88,7 @@ class SystemMidiOutputs final : public MidiOutputs {
     SystemMidiOutputs(const SystemMidiOutputs&) = delete;
     SystemMidiOutputs& operator=(const SystemMidiOutputs&) = delete;
 
-    int Count() const override { return std::min(FirstPort() + ports_.Count(), kMaxListedDevices); }
+    int Count() const override { return FirstPort() + ListedPorts() + (HasOwnPort() ? 1 : 0); }
 
     // There is no MIDI mapper on this system.
     std::optional<std::string> MapperName() const override { return std::nullopt; }
@@ -96,7 +97,10 @@ class SystemMidiOutputs final : public MidiOutputs {
         if (deviceId < 0 || deviceId >= Count()) {
             return {};
         }
-        return synth_ && deviceId == 0 ? kSynthName : ports_.Name(deviceId - FirstPort());
+        if (synth_ && deviceId == 0) {
+            return kSynthName;
+        }
+        return IsOwnPort(deviceId) ? kOwnPortName : ports_.Name(deviceId - FirstPort());
     }
 
     std::unique_ptr<MidiDevice> Open(int32_t deviceId) override {
@@ -106,11 +110,22 @@ class SystemMidiOutputs final : public MidiOutputs {
         if (synth_ && deviceId == 0) {
             return OpenSynth();
         }
+        if (IsOwnPort(deviceId)) {
+            return ports_.OpenOwnPort({});
+        }
         return ports_.Open(deviceId - FirstPort());
     }
 
   private:
     int FirstPort() const { return synth_ ? 1 : 0; }
+    bool HasOwnPort() const { return ports_.HasOwnPort(); }
+    // Plinkora's own port comes last, after as many of the system's ports as leave it room.
+    int ListedPorts() const {
+        return std::min(ports_.Count(), kMaxListedDevices - FirstPort() - (HasOwnPort() ? 1 : 0));
+    }
+    bool IsOwnPort(int32_t deviceId) const {
+        return HasOwnPort() && deviceId == FirstPort() + ListedPorts();
+    }
 
     std::unique_ptr<MidiDevice> OpenSynth() {
         BuiltInSynth* synth = synth_->Synth();

@@ -6,7 +6,7 @@ set -euo pipefail
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6
-    libfluidsynth-dev librtmidi-dev
+    libfluidsynth-dev librtmidi-dev libjack-jackd2-dev
     timgm6mb-soundfont fonts-liberation2
 )
 test_packages=(
@@ -14,7 +14,7 @@ test_packages=(
     python3 python3-mido
     clang libclang-rt-14-dev clang-format
     xvfb xdotool x11-xserver-utils x11-utils xauth
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils jackd2
     imagemagick
 )
 

@@ -1,0 +1,126 @@
+#include "engine/jack_midi_port.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+
+#include "engine/midi_ports.h"
+#include "engine/sound_libraries.h"
+
+namespace plinkora {
+
+namespace {
+
+// Room for every message of a burst (All Notes Off on 16 channels, a chord with its bourdon)
+// even when a JACK cycle is late.
+constexpr size_t kQueueBytes = 16384;
+
+// The window thread queues each message as a length byte and its bytes; the JACK process
+// callback moves whole messages into the port's buffer. The queue is JACK's lock-free ring,
+// so neither side waits for the other.
+class JackMidiPort final : public MidiDevice {
+  public:
+    explicit JackMidiPort(std::function<void()> onLost) : onLost_(std::move(onLost)) {}
+    ~JackMidiPort() override {
+        if (client_) {
+            // Closing without a server returns at once, as its socket is already gone.
+            jack_client_close(client_);
+        }
+        if (queue_) {
+            jack_ringbuffer_free(queue_);
+        }
+    }
+    JackMidiPort(const JackMidiPort&) = delete;
+    JackMidiPort& operator=(const JackMidiPort&) = delete;
+
+    bool Open(const std::string& clientName, const std::string& portName) {
+        queue_ = jack_ringbuffer_create(kQueueBytes);
+        if (!queue_) {
+            return false;
+        }
+        jack_status_t status{};
+        client_ = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+        if (!client_) {
+            return false;
+        }
+        port_ = jack_port_register(client_, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
+                                   JackPortIsOutput, 0);
+        if (!port_) {
+            SoundLibraryLog("JACK: the port " + portName + " could not be registered");
+            return false;
+        }
+        jack_set_process_callback(client_, &JackMidiPort::Process, this);
+        jack_on_shutdown(client_, &JackMidiPort::ServerGone, this);
+        return jack_activate(client_) == 0;
+    }
+
+    bool Send(uint32_t word) noexcept override {
+        std::array<uint8_t, 4> entry{};
+        std::array<uint8_t, 3> bytes;
+        const size_t length = WireBytes(word, bytes);
+        if (length == 0 || lost_.load(std::memory_order_acquire)) {
+            return false;
+        }
+        entry[0] = static_cast<uint8_t>(length);
+        std::copy(bytes.begin(), bytes.begin() + length, entry.begin() + 1);
+        if (jack_ringbuffer_write_space(queue_) < length + 1) {
+            return false;  // the server has stopped taking messages
+        }
+        jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(entry.data()), length + 1);
+        return true;
+    }
+
+    bool Lost() const noexcept { return lost_.load(std::memory_order_acquire); }
+
+  private:
+    // JACK's process thread: nothing here waits, allocates or logs.
+    static int Process(jack_nframes_t frames, void* self) {
+        auto& port = *static_cast<JackMidiPort*>(self);
+        void* buffer = jack_port_get_buffer(port.port_, frames);
+        jack_midi_clear_buffer(buffer);
+        std::array<uint8_t, 4> entry;
+        while (jack_ringbuffer_peek(port.queue_, reinterpret_cast<char*>(entry.data()), 1) == 1) {
+            const size_t size = entry[0] + 1u;
+            if (jack_ringbuffer_peek(port.queue_, reinterpret_cast<char*>(entry.data()), size) <
+                    size ||
+                jack_midi_event_write(buffer, 0, entry.data() + 1, entry[0]) != 0) {
+                break;  // the rest waits for the next cycle
+            }
+            jack_ringbuffer_read_advance(port.queue_, size);
+        }
+        return 0;
+    }
+
+    static void ServerGone(void* self) {
+        auto& port = *static_cast<JackMidiPort*>(self);
+        port.lost_.store(true, std::memory_order_release);
+        if (port.onLost_) {
+            port.onLost_();
+        }
+    }
+
+    std::function<void()> onLost_;
+    jack_ringbuffer_t* queue_ = nullptr;
+    jack_client_t* client_ = nullptr;
+    jack_port_t* port_ = nullptr;
+    std::atomic<bool> lost_{false};
+};
+
+}  // namespace
+
+std::unique_ptr<MidiDevice> OpenJackMidiPort(const std::string& clientName,
+                                             const std::string& portName,
+                                             std::function<void()> onLost) {
+    PrepareSoundLibraries();
+    auto port = std::make_unique<JackMidiPort>(std::move(onLost));
+    if (!port->Open(clientName, portName)) {
+        return nullptr;
+    }
+    return port;
+}
+
+}  // namespace plinkora

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# usage: jack_port.sh PLINKORA
+# Plinkora's own MIDI output port on a real JACK server (its dummy backend, no sound card) read
+# by a real JACK MIDI reader (jack_midi_dump): the port is opened from the Device menu of the
+# real window, keys are typed with xdotool, and the words must arrive in order; closing the
+# device removes the port, and a server that stops under an open port harms nothing. Exits 0
+# on success, 1 on a failure, 77 only where the JACK server or Xvfb cannot start.
+# JACK_PORT_SCREENSHOTS=DIR keeps pictures of each step.
+set -u
+
+plinkora=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/plinkora-jack.XXXXXX")
+pids=()
+
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+say() { echo "== $*"; }
+skip() { echo "SKIP: $*" && exit 77; }
+fail() {
+    echo "FAIL: $*"
+    for log in "$work"/jackd.log "$work"/xvfb.log "$work"/plinkora.log "$work"/dump.log; do
+        [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; }
+    done
+    exit 1
+}
+
+# wait_for PID SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds (0), the time is
+# up or process PID has ended (1).
+wait_for() {
+    local pid=$1 i
+    for i in $(seq $(($2 * 5))); do
+        "${@:3}" && return 0
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
+}
+window_named() { xdotool search --name "$1" 2>/dev/null | tail -n 1 | grep .; }
+screenshot() {
+    [[ -z ${JACK_PORT_SCREENSHOTS:-} ]] || import -window root "$JACK_PORT_SCREENSHOTS/$1.png"
+}
+port_listed() { jack_lsp 2>/dev/null | grep -qx 'Plinkora:midi_out'; }
+port_gone() { ! port_listed; }
+# The words jack_midi_dump has printed so far, one message a line ("90 3c 7f").
+words() {
+    sed -nE 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*/\1/p' "$work/dump.log" | sed -E 's/ +$//'
+}
+# expect_words WHAT WORD...: the words that arrived since the last check are exactly these.
+seen=0
+expect_words() {
+    local what=$1 expected got
+    shift
+    expected=$(printf '%s\n' "$@")
+    wait_for "$dump" 5 test "$(words | wc -l)" -ge $((seen + $#))
+    sleep 0.3  # nothing more may follow
+    got=$(words | tail -n +$((seen + 1)))
+    [[ $got == "$expected" ]] || fail "$what: expected
+$expected
+received
+$got"
+    seen=$((seen + $#))
+    echo "$what:" $(printf '[%s] ' "$@")
+}
+press() { xdotool keydown "$1" sleep 0.3 keyup "$1" sleep 0.3; }
+
+for tool in jackd jack_lsp jack_connect jack_midi_dump; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (jackd2, scripts/install-deps.sh)"
+done
+command -v Xvfb >/dev/null || skip "Xvfb is not installed: no display to run the window on"
+for tool in xdotool xset python3; do
+    command -v "$tool" >/dev/null || fail "$tool is needed (see scripts/install-deps.sh)"
+done
+[[ -z ${JACK_PORT_SCREENSHOTS:-} ]] || mkdir -p "$JACK_PORT_SCREENSHOTS"
+
+# A private home, runtime folder, display and JACK server; no PulseAudio, so that the built-in
+# synthesizer plays through JACK too.
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
+export JACK_DEFAULT_SERVER=plinkora-test-$$ JACK_NO_START_SERVER=1
+export PULSE_SERVER=unix:$work/no-pulse
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY
+
+say "starting a JACK server ($JACK_DEFAULT_SERVER, dummy backend) and Xvfb"
+jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
+jackd=$! && pids+=("$jackd")
+wait_for $jackd 10 jack_lsp >/dev/null 2>&1 ||
+    skip "the JACK server did not start: $(tail -n 3 "$work/jackd.log")"
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+wait_for $! 10 test -s "$work/display" || skip "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
+export DISPLAY=:$(head -n 1 "$work/display")
+xset r off  # held keys must not repeat
+
+say "starting $plinkora"
+cd "$work" || exit 1
+soundfont=${PLINKORA_TEST_SOUNDFONT:-/usr/share/sounds/sf2/TimGM6mb.sf2}  # small and quick to load
+[[ -f $soundfont ]] && export PLINKORA_SOUNDFONT=$soundfont
+"$plinkora" >"$work/plinkora.log" 2>&1 &
+app=$! && pids+=("$app")
+window=$(wait_for $app 30 window_named '^Plinkora - \[Untitled\]$') ||
+    fail "the main window did not show"
+sleep 1
+xdotool windowfocus --sync "$window"
+port_gone || fail "the port exists before it was chosen"
+
+say "choosing the last item of the Device menu"
+xdotool key alt+6 sleep 0.5
+screenshot device-menu
+xdotool key Up sleep 0.2 key Return sleep 0.5
+wait_for $app 5 port_listed || fail "no port Plinkora:midi_out after choosing it"
+screenshot port-open
+echo "port listed: $(jack_lsp -t Plinkora:midi_out | tr '\n\t' '  ')"
+
+stdbuf -oL jack_midi_dump >"$work/dump.log" 2>&1 &
+dump=$! && pids+=("$dump")
+wait_for $dump 5 jack_connect Plinkora:midi_out midi-monitor:input ||
+    fail "could not connect jack_midi_dump to Plinkora:midi_out"
+
+say "typing keys"
+xdotool windowfocus --sync "$window"
+press a
+expect_words "A in 1=C, Track 1" "90 3c 7f" "80 3c 00"
+xdotool key alt+5 sleep 0.3 key Return sleep 0.3  # Function: Add bourdon automatism
+press a
+expect_words "A with the bourdon" "90 3c 7f" "9f 30 7f" "80 3c 00" "8f 30 00"
+
+say "closing the device"
+xdotool key alt+s
+all_notes_off=()
+for channel in 0 1 2 3 4 5 6 7 8 9 a b c d e f; do all_notes_off+=("b$channel 7b 00"); done
+expect_words "Alt+S" "${all_notes_off[@]}"
+wait_for $app 5 port_gone || fail "the port is still there after the device closed"
+echo "the port is gone after Alt+S"
+
+say "stopping the JACK server under the open port"
+xdotool key alt+o
+wait_for $app 5 port_listed || fail "no port after Alt+O"
+kill "$jackd" && wait "$jackd" 2>/dev/null
+sleep 1
+xdotool windowfocus --sync "$window"
+press a
+xdotool key alt+s sleep 0.5
+screenshot server-gone
+kill -0 "$app" 2>/dev/null || fail "the program ended when the JACK server stopped"
+
+say "closing the window"
+python3 "$here/close_window.py" "$window" || fail "could not ask the window to close"
+timeout 10 tail --pid="$app" -f /dev/null || fail "the program did not end after its window closed"
+wait "$app" || fail "the program ended with status $?"
+echo "PASS: the port carried every word, went away when closed, survived its server"
