@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/bourdon.h"
 #include "engine/builtin_synth.h"
+#include "engine/controls.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "engine/performance.h"
@@ -165,9 +165,7 @@ void PrintRow(const char* device, int events, bool bourdon, const Figures& f) {
 void OpenAsAtStartup(Performance& p, bool bourdon) {
     ResolveDefaultDevice(p);
     OpenMidiDeviceAtStartup(p);
-    if (bourdon) {
-        ToggleBourdon(p);
-    }
+    SetBourdon(p, bourdon);
 }
 
 void MeasureCapturing(bool bourdon) {

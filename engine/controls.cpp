@@ -49,42 +49,40 @@ std::optional<int32_t> HandleFreqScroll(Performance& p, int code, int32_t thumbP
     return p.freqPosition;
 }
 
-// The dispatcher hands whole identifier ranges here; identifiers beyond the real choices
-// would build messages with a wrong status or data byte, so they choose nothing.
-void ChooseInstrument(Performance& p, int command) {
-    if (command < kFirstInstrumentCommand || command > kFirstInstrumentCommand + 127) {
+namespace {
+
+// The program and the track both go out as program changes on the channels they concern.
+void ChooseSounding(Performance& p, int32_t& setting, int32_t value, int32_t count) {
+    if (value < 0 || value >= count) {
         return;
     }
-    p.view->CheckMenuItem(kFirstInstrumentCommand + p.program, false);
-    p.program = command - kFirstInstrumentCommand;
-    p.view->CheckMenuItem(command, true);
+    setting = value;
     if (p.deviceOpen) {
         SendInstrument(p);
     }
     p.view->Repaint();
 }
 
-void ChooseTrack(Performance& p, int command) {
-    if (command < kFirstTrackCommand || command >= kFirstTrackCommand + kTrackCount) {
+}  // namespace
+
+void ChooseInstrument(Performance& p, int32_t program) {
+    ChooseSounding(p, p.program, program, kProgramCount);
+}
+
+void ChooseTrack(Performance& p, int32_t channel) {
+    ChooseSounding(p, p.channel, channel, kTrackCount);
+}
+
+void ChooseKeySignature(Performance& p, int32_t keySignature) {
+    if (FindKeySignature(keySignature) == nullptr) {
         return;
     }
-    p.view->CheckMenuItem(kFirstTrackCommand + p.channel, false);
-    p.channel = command - kFirstTrackCommand;
-    p.view->CheckMenuItem(command, true);
-    if (p.deviceOpen) {
-        SendInstrument(p);
-    }
+    p.keySignature = keySignature;
     p.view->Repaint();
 }
 
-void ChooseKeySignature(Performance& p, int command) {
-    if (FindKeySignature(command) == nullptr) {
-        return;
-    }
-    p.view->CheckMenuItem(p.keySignature, false);
-    p.keySignature = command;
-    p.view->CheckMenuItem(command, true);
-    p.view->Repaint();
+void SetBourdon(Performance& p, bool on) {
+    p.bourdonOn = on;
 }
 
 }  // namespace plinkora

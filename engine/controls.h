@@ -20,10 +20,8 @@ enum ScrollCode : int {
     kEndScroll = 8,
 };
 
-inline constexpr int kFirstTrackCommand = 768;
-inline constexpr int kLastTrackCommand = 1023;
-inline constexpr int kFirstInstrumentCommand = 1024;
-inline constexpr int kTrackCount = 15;
+inline constexpr int kTrackCount = 15;  // channels 0..14; 15 is the bourdon's
+inline constexpr int kProgramCount = 128;
 inline constexpr int32_t kForceBarMin = 1, kForceBarMax = 127;
 inline constexpr int32_t kFreqBarMin = 1, kFreqBarMax = 0x3FFF;
 inline constexpr int32_t kBendRest = 0x1FFF;
@@ -41,8 +39,12 @@ std::optional<int32_t> HandleForceScroll(Performance& p, int code, int32_t thumb
 // The spring-loaded Freq bar: bends while dragged, returns to rest when released.
 std::optional<int32_t> HandleFreqScroll(Performance& p, int code, int32_t thumbPosition);
 
-void ChooseInstrument(Performance& p, int command);    // 1024 + program
-void ChooseTrack(Performance& p, int command);         // 768 + channel
-void ChooseKeySignature(Performance& p, int command);  // a key signature identifier
+// The choices of the menus. Values beyond the real choices would build messages with a wrong
+// status or data byte, so they choose nothing.
+void ChooseInstrument(Performance& p, int32_t program);         // 0..127
+void ChooseTrack(Performance& p, int32_t channel);              // 0..14
+void ChooseKeySignature(Performance& p, int32_t keySignature);  // one of the 24 identifiers
+// The octave-lower doubling on channel 15; sends nothing, the next key sounds it.
+void SetBourdon(Performance& p, bool on);
 
 }  // namespace plinkora

@@ -24,8 +24,6 @@ bool OpenChosenDevice(Performance& p) {
         p.view->ShowWarning(kCannotOpenDevice);
         return false;
     }
-    p.view->CheckMenuItem(kOpenDeviceCommand, true);
-    p.view->CheckMenuItem(kCloseDeviceCommand, false);
     p.deviceOpen = true;
     return true;
 }
@@ -87,8 +85,6 @@ void OpenMidiDevice(Performance& p) {
 
 void CloseMidiDevice(Performance& p) {
     if (p.deviceOpen) {
-        p.view->CheckMenuItem(kOpenDeviceCommand, false);
-        p.view->CheckMenuItem(kCloseDeviceCommand, true);
         SendAllNotesOff(p);
         p.ForgetHeldKeys();  // releases are ignored while the device is closed
         p.midiOut.reset();
@@ -97,10 +93,8 @@ void CloseMidiDevice(Performance& p) {
     p.view->Repaint();
 }
 
-void ChooseMidiDevice(Performance& p, int command) {
-    p.view->CheckMenuItem(DeviceCommand(p.deviceId), false);
-    p.deviceId = command - kFirstDeviceCommand;
-    p.view->CheckMenuItem(command, true);
+void ChooseMidiDevice(Performance& p, int32_t deviceId) {
+    p.deviceId = deviceId;
     if (p.deviceOpen) {
         CloseMidiDevice(p);
         OpenMidiDevice(p);

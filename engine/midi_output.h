@@ -14,13 +14,8 @@ inline constexpr uint8_t kProgramChange = 0xC0;
 inline constexpr uint8_t kPitchBend = 0xE0;
 inline constexpr uint8_t kAllNotesOffController = 123;
 
-// Command identifiers of the device commands.
-inline constexpr int kOpenDeviceCommand = 256;
-inline constexpr int kCloseDeviceCommand = 257;
-inline constexpr int kMapperCommand = 511;
-inline constexpr int kFirstDeviceCommand = 512;
-inline constexpr int kLastDeviceCommand = 767;
-inline constexpr int kMaxListedDevices = kLastDeviceCommand - kFirstDeviceCommand + 1;
+// The most devices offered: the Device menu has room for 256.
+inline constexpr int kMaxListedDevices = 256;
 
 inline constexpr const char* kCannotOpenDevice = "Cannot open MIDI device";
 
@@ -50,12 +45,8 @@ void ResolveDefaultDevice(Performance& p);
 bool OpenMidiDeviceAtStartup(Performance& p);
 void OpenMidiDevice(Performance& p);
 void CloseMidiDevice(Performance& p);
-// command in 511..767: the mapper or device command - 512.
-void ChooseMidiDevice(Performance& p, int command);
-
-// The menu command that stands for a device identifier (511 for the mapper).
-constexpr int DeviceCommand(int32_t deviceId) {
-    return kFirstDeviceCommand + deviceId;
-}
+// deviceId: -1 for the mapper, else 0..kMaxListedDevices - 1. An open device is closed and
+// the chosen one opened.
+void ChooseMidiDevice(Performance& p, int32_t deviceId);
 
 }  // namespace plinkora

@@ -39,11 +39,10 @@ class KeyCapPainter {
     virtual void DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) = 0;
 };
 
-// What the engine's commands show in the window: menu check marks, repaints and warnings.
+// What the engine's commands show in the window: repaints and warnings.
 class EngineView {
   public:
     virtual ~EngineView() = default;
-    virtual void CheckMenuItem(int commandId, bool checked) = 0;
     virtual void Repaint() = 0;
     virtual void ShowWarning(std::string_view text) = 0;
 };
@@ -61,7 +60,6 @@ struct NoKeyCapPainter final : KeyCapPainter {
     void DrawKeyCap(int, bool, bool, int32_t) override {}
 };
 struct NoEngineView final : EngineView {
-    void CheckMenuItem(int, bool) override {}
     void Repaint() override {}
     void ShowWarning(std::string_view) override {}
 };

@@ -20,6 +20,7 @@ struct DocumentContents {
     EventList events;
     int32_t keySignature = 0;
     uint32_t bourdon = 0;  // as stored: only 1 means on
+    bool BourdonOn() const { return bourdon == 1; }
     std::string dateText;  // the saving date as stored, empty when it cannot be read
 };
 

@@ -10,8 +10,6 @@
 
 namespace plinkora {
 
-inline constexpr int kEndPlayingCommand = 1287;
-
 // How long after the event before it the scheduler delivers an event.
 constexpr uint32_t PlaybackGapMs(const EventRecord& event) {
     return std::max(event.delay_ms, kMinimumEventGapMs);

@@ -1,6 +1,5 @@
 #include "shell/commands.h"
 
-#include "engine/bourdon.h"
 #include "engine/controls.h"
 #include "engine/key_signatures.h"
 #include "engine/midi_output.h"
@@ -59,7 +58,7 @@ bool DispatchSingle(Shell& shell, int commandId) {
             LoadCommand(shell);
             break;
         case kBourdonCommand:
-            ToggleBourdon(shell.performance);
+            SetBourdon(shell.performance, !shell.performance.bourdonOn);
             break;
         default:
             return false;
@@ -67,24 +66,50 @@ bool DispatchSingle(Shell& shell, int commandId) {
     return true;
 }
 
-}  // namespace
-
-void DispatchCommand(Shell& shell, int commandId) {
-    if (DispatchSingle(shell, commandId)) {
-        return;
-    }
-    Performance& performance = shell.performance;
+// The commands of identifier ranges, each identifier standing for a value; false when the
+// identifier is in none of them.
+bool DispatchRange(Performance& performance, int commandId) {
     if (commandId >= kMapperCommand && commandId <= kLastDeviceCommand) {
-        ChooseMidiDevice(performance, commandId);
+        ChooseMidiDevice(performance, commandId - kFirstDeviceCommand);
     } else if (commandId >= kFirstTrackCommand && commandId <= kLastTrackCommand) {
-        ChooseTrack(performance, commandId);
-    } else if (commandId >= kFirstKeySignatureId && commandId <= kLastKeySignatureId) {
+        ChooseTrack(performance, commandId - kFirstTrackCommand);
+    } else if (commandId >= kFirstKeySignatureCommand && commandId <= kLastKeySignatureCommand) {
         ChooseKeySignature(performance, commandId);
     } else if (commandId >= kFirstInstrumentCommand) {
-        ChooseInstrument(performance, commandId);
+        ChooseInstrument(performance, commandId - kFirstInstrumentCommand);
     } else {
+        return false;
+    }
+    return true;
+}
+
+void CheckOnly(ShellWindow& window, int first, int last, int chosen) {
+    for (int id = first; id <= last; ++id) {
+        window.CheckMenuItem(id, id == chosen);
+    }
+}
+
+}  // namespace
+
+void ShowChoices(Shell& shell) {
+    const Performance& p = shell.performance;
+    ShellWindow& window = shell.window;
+    window.CheckMenuItem(kOpenDeviceCommand, p.deviceOpen);
+    window.CheckMenuItem(kCloseDeviceCommand, !p.deviceOpen);
+    CheckOnly(window, kMapperCommand, kLastDeviceCommand, DeviceCommand(p.deviceId));
+    CheckOnly(window, kFirstTrackCommand, kFirstTrackCommand + kTrackCount - 1,
+              kFirstTrackCommand + p.channel);
+    CheckOnly(window, kFirstInstrumentCommand, kFirstInstrumentCommand + kProgramCount - 1,
+              kFirstInstrumentCommand + p.program);
+    CheckOnly(window, kFirstKeySignatureCommand, kLastKeySignatureCommand, p.keySignature);
+    window.CheckMenuItem(kBourdonCommand, p.bourdonOn);
+}
+
+void DispatchCommand(Shell& shell, int commandId) {
+    if (!DispatchSingle(shell, commandId) && !DispatchRange(shell.performance, commandId)) {
         shell.window.Repaint();
     }
+    ShowChoices(shell);
 }
 
 }  // namespace plinkora

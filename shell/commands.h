@@ -9,4 +9,8 @@ namespace plinkora {
 // taken whole.
 void DispatchCommand(Shell& shell, int commandId);
 
+// Moves the menus' check marks to the engine's choices: device, open or closed, track,
+// instrument, key signature and bourdon.
+void ShowChoices(Shell& shell);
+
 }  // namespace plinkora

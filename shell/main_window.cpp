@@ -119,6 +119,7 @@ bool MainWindow::Initialise(const std::string& commandLine) {
         performance_.deviceOpen) {
         autoPlayTimer_.start();
     }
+    ShowChoices(shell_);
     SetDocumentTitle(shell_, document_.documentTitle);
     CreateToolbar();
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {

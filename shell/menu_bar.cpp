@@ -7,12 +7,10 @@
 #include <QWidget>
 #include <array>
 
-#include "engine/bourdon.h"
 #include "engine/controls.h"
 #include "engine/instruments.h"
 #include "engine/key_signatures.h"
 #include "engine/midi_output.h"
-#include "recording/playback.h"
 #include "shell/command_ids.h"
 #include "view/artwork.h"
 

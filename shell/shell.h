@@ -20,9 +20,10 @@ struct DocumentState {
     std::string exportTitle;
 };
 
-// What the commands change in the window besides the engine's check marks and repaints.
+// What the commands change in the window besides the engine's repaints and warnings.
 class ShellWindow : public EngineView {
   public:
+    virtual void CheckMenuItem(int commandId, bool checked) = 0;
     // A menu item and the transport button with the same identifier, if there is one.
     virtual void EnableCommand(int commandId, bool enabled) = 0;
     virtual void SetTitle(const std::string& title) = 0;

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "engine/bourdon.h"
 #include "engine/controls.h"
 #include "engine/key_signatures.h"
 #include "engine/midi_output.h"
@@ -56,7 +55,7 @@ void ApplyLoadedDocument(Shell& shell, const DocumentContents& loaded, bool atSt
     }
     recording.documentModified = false;
     ChooseKeySignature(shell.performance, loaded.keySignature);
-    SetBourdonFromDocument(shell.performance, loaded.bourdon);
+    SetBourdon(shell.performance, loaded.BourdonOn());
     Enable(shell, {kSaveCommand}, false);
     Enable(shell, {kSaveAsCommand}, true);
     SetDocumentTitle(shell, shell.document.documentTitle);

@@ -38,7 +38,7 @@ int PrintInfo(const DocumentContents& doc) {
     std::printf("Length: %.3f s\n", static_cast<double>(PlaybackDurationMs(doc.events)) / 1000.0);
     std::printf("Key signature: %d (%s)\n", doc.keySignature,
                 label.substr(label.find_first_not_of(' ')).c_str());
-    std::printf("Bourdon: %s\n", doc.bourdon == 1 ? "on" : "off");
+    std::printf("Bourdon: %s\n", doc.BourdonOn() ? "on" : "off");
     std::printf("Saved: %s\n", doc.dateText.empty() ? "unknown" : doc.dateText.c_str());
     return 0;
 }
@@ -82,7 +82,7 @@ int Convert(const ConvertOptions& o) {
     s.program = o.program;
     s.force = o.force;
     s.channel = o.channel;
-    s.bourdonOn = o.bourdon.value_or(doc.bourdon == 1);
+    s.bourdonOn = o.bourdon.value_or(doc.BourdonOn());
     if (o.kind == OutputKind::kWave) {
         return WriteAudio(o, doc, s);
     }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 #include "engine/key_handling.h"
@@ -20,10 +19,8 @@ struct FakeModifiers final : ModifierKeys {
 };
 
 struct RecordingView final : EngineView {
-    std::map<int, bool> checks;
     int repaints = 0;
     std::vector<std::string> warnings;
-    void CheckMenuItem(int id, bool checked) override { checks[id] = checked; }
     void Repaint() override { ++repaints; }
     void ShowWarning(std::string_view text) override { warnings.emplace_back(text); }
 };

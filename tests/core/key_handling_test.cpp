@@ -1,4 +1,3 @@
-#include "engine/bourdon.h"
 #include "engine/controls.h"
 #include "engine_fixture.h"
 
@@ -107,8 +106,7 @@ TEST_F(KeyHandling, SilentKeysAndCodesBeyondTheTablePlayNothing) {
 }
 
 TEST_F(KeyHandling, BourdonDoublesAnOctaveLowerOnChannelFifteen) {
-    ToggleBourdon(p);
-    EXPECT_TRUE(view.checks[kBourdonCommand]);
+    SetBourdon(p, true);
     Press(kKeyA);
     Release(kKeyA);
     modifiers.shift = true;
@@ -122,14 +120,14 @@ TEST_F(KeyHandling, BourdonDoublesAnOctaveLowerOnChannelFifteen) {
 TEST_F(KeyHandling, AReleaseSilencesWhatItsPressStartedWhateverChangedMeanwhile) {
     Press(kKeyA);
     ChooseKeySignature(p, 1298);
-    ToggleBourdon(p);
+    SetBourdon(p, true);
     Release(kKeyA);
     EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), NoteOff(0, 60)}));
 
     Press(kKeyA);
     EXPECT_EQ(Sent(), (Words{NoteOn(0, 62), NoteOn(15, 50)}));
-    ToggleBourdon(p);
-    ChooseTrack(p, kFirstTrackCommand + 2);
+    SetBourdon(p, false);
+    ChooseTrack(p, 2);
     Sent();
     Release(kKeyA);
     Release(kKeyA);  // a second release has nothing left to silence
@@ -150,7 +148,7 @@ TEST_F(KeyHandling, ClosingTheDeviceWithKeysDownLeavesNoGroupBehind) {
 
 TEST_F(KeyHandling, NotesUseForceAndTheChosenTrack) {
     HandleForceScroll(p, kThumbTrack, 128 - 90);
-    ChooseTrack(p, kFirstTrackCommand + 9);
+    ChooseTrack(p, 9);
     Sent();
     Press(kKeyA);
     EXPECT_EQ(Sent(), Words{NoteOn(9, 60, 90)});

@@ -1,6 +1,5 @@
 #include "recording/playback.h"
 
-#include "engine/bourdon.h"
 #include "engine/controls.h"
 #include "engine_fixture.h"
 #include "recording/playback_queue.h"
@@ -17,7 +16,7 @@ TEST_F(PlaybackTest, EventsSoundWithTheSettingsOfTheMoment) {
     ChooseKeySignature(p, 1298);  // D: two semitones up
     p.channel = 3;                // Track 4
     p.force = 90;
-    ToggleBourdon(p);
+    SetBourdon(p, true);
     PlayRecordedEvent(p, {0, kKeyUp, KeyParam(kKeyA), -1});
     PlayRecordedEvent(p, {0, 999, KeyParam(kKeyA), 0});  // anything but a release presses
     EXPECT_EQ(Sent(),

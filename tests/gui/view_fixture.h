@@ -30,7 +30,6 @@ class ViewTest : public ::testing::Test, ModifierKeys, EngineView {
 
     bool ShiftDown() const override { return shift_; }
     bool CtrlDown() const override { return ctrl_; }
-    void CheckMenuItem(int, bool) override {}
     void Repaint() override { view_.RepaintAll(); }
     void ShowWarning(std::string_view) override {}
 
