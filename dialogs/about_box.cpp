@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <array>
 
+#include "dialogs/about_box_accessible.h"
 #include "view/artwork.h"
 #include "view/text_drawing.h"
 
@@ -62,6 +63,7 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::CustomizeWi
     setWindowTitle(QStringLiteral("About Plinkora"));
     setFixedSize(kBoxSize);
     setMouseTracking(true);
+    InstallAboutBoxAccessibility();
 
     AddText(this, QStringLiteral("Version 2.22"), QRect(kColumnLeft, 46, kColumnWidth, 18),
             Qt::AlignHCenter);

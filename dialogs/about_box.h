@@ -31,6 +31,8 @@ class AboutBox : public QDialog {
     static void ForgetVisitedLinks();  // for tests: a fresh run
 
     bool LinkCursorShown() const { return linkCursorShown_; }
+    // Opens the link's address, as a click on it does.
+    void Follow(int link);
 
   public slots:
     void done(int result) override;  // OK, Enter and Esc all come here
@@ -42,7 +44,6 @@ class AboutBox : public QDialog {
 
   private:
     void ShowLinkCursor(bool shown);
-    void Follow(int link);
 
     bool linkCursorShown_ = false;
 };

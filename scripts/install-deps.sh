@@ -16,6 +16,7 @@ test_packages=(
     xvfb xdotool x11-xserver-utils x11-utils xauth
     pulseaudio pulseaudio-utils jackd2
     imagemagick
+    dbus at-spi2-core python3-pyatspi
 )
 
 packages=("${build_packages[@]}")

@@ -18,6 +18,7 @@
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "recording/playback.h"
+#include "shell/accessible_controls.h"
 #include "shell/commands.h"
 #include "shell/scroll_bars.h"
 #include "shell/transport.h"
@@ -145,11 +146,13 @@ void MainWindow::PlaceOnScreen() {
 }
 
 void MainWindow::CreateScrollBars() {
+    InstallControlBarAccessibility();
     forceBar_ =
         CreateControlBar(view_, kForceBarMin, kForceBarMax, ForceBarPosition(performance_.force), 8,
                          performance_, HandleForceScroll);
     freqBar_ = CreateControlBar(view_, kFreqBarMin, kFreqBarMax, performance_.freqPosition, 1,
                                 performance_, HandleFreqScroll);
+    NameControlBars(*forceBar_, *freqBar_);
 }
 
 void MainWindow::CreateTransportButtons() {
@@ -171,6 +174,7 @@ void MainWindow::CreateToolbar() {
     toolbar->setFloatable(false);
     toolbar->setFocusPolicy(Qt::NoFocus);
     BuildInstrumentToolbar(*toolbar, [this](int id) { Command(id); });
+    NameToolbarButtons(*toolbar);
 }
 
 MainWindow::~MainWindow() {

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "view/artwork.h"
+#include "view/keyboard_accessible.h"
 #include "view/text_drawing.h"
 #include "view/window_texts.h"
 
@@ -37,6 +38,7 @@ KeyboardView::KeyboardView(Performance& performance, QWidget* parent)
     for (int i = 0; i < static_cast<int>(capImages_.size()); ++i) {
         capImages_[i] = artwork::KeyCapImage(i);
     }
+    InstallKeyboardAccessibility();
 }
 
 void KeyboardView::SetKeyboardOrigin(int keyboardLeft, int keyboardTop) {
@@ -63,6 +65,7 @@ void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int
     drawnSincePaint_.set(keyIndex);
     drawnRegion_ += cap;
     update(cap);
+    KeyboardKeyChanged(this, keyIndex);
 }
 
 void KeyboardView::RepaintAll() {
@@ -70,6 +73,7 @@ void KeyboardView::RepaintAll() {
     drawnSincePaint_.reset();
     drawnRegion_ = QRegion();
     update();
+    KeyboardRepainted(this);
 }
 
 void KeyboardView::paintEvent(QPaintEvent* event) {

@@ -28,6 +28,7 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     // Where the keyboard sits, from the window's layout.
     void SetKeyboardOrigin(int keyboardLeft, int keyboardTop);
     QPoint KeyboardOriginPoint() const { return origin_; }
+    const Performance& performance() const { return performance_; }
     // Width and height of "M" in this widget's font: the unit of the layout and of the texts.
     QSize CharSize() const;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QImage>
@@ -112,6 +113,31 @@ TEST_F(AboutLinks, PointingHandInsideALinkUntilEnterOrEscClosesTheBox) {
         EXPECT_FALSE(box.isVisible() || box.LinkCursorShown()) << key;
         EXPECT_EQ(box.cursor().shape(), Qt::ArrowCursor);
     }
+}
+
+TEST_F(AboutLinks, ScreenReadersFindTheLinksWithTheirAddressesAndFollowThem) {
+    AboutBox box;
+    box.show();
+    QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(&box);
+    QStringList links;
+    QAccessibleInterface* homePage = nullptr;
+    for (int i = 0; i < dialog->childCount(); ++i) {
+        QAccessibleInterface* child = dialog->child(i);
+        EXPECT_EQ(dialog->indexOfChild(child), i);
+        if (child->role() == QAccessible::Link) {
+            links << child->text(QAccessible::Name) + " " + child->text(QAccessible::Description);
+            homePage = child;
+        }
+    }
+    EXPECT_EQ(links, QStringList({"plinkora@example.org mailto:plinkora@example.org",
+                                  "help@plinkora.example.org mailto:help@plinkora.example.org",
+                                  "https://plinkora.example.org https://plinkora.example.org"}));
+    ASSERT_NE(homePage, nullptr);
+    EXPECT_EQ(dialog->childAt(homePage->rect().center().x(), homePage->rect().center().y()),
+              homePage);
+    homePage->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(catcher.urls, QStringList{"https://plinkora.example.org"});
+    EXPECT_TRUE(homePage->state().traversed);
 }
 
 }  // namespace
