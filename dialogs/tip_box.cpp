@@ -33,6 +33,7 @@ TipBox::TipBox(TipState& state, std::string logName, QWidget* owner)
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setFont(CreateFontByPoints(*this, kTextFace, 120, 0));
     text_->setGeometry(Units(7, 7, 196, 79));
+    text_->setAccessibleName(QStringLiteral("Tip"));
 
     showAtStartup_ = new QCheckBox(QStringLiteral("&Show tips at startup"), this);
     showAtStartup_->setGeometry(Units(7, 99, 80, 10));

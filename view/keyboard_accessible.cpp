@@ -239,10 +239,11 @@ class PaintedTextAccessible final : public PaintedPart, public QAccessibleTextIn
           announcedShown_(shown_(view)),
           announced_(spoken_(view)) {}
 
-    void Update() {
+    // True when the text changed since it was last announced.
+    bool Update() {
         const QString now = spoken_(view_);
         if (now == announced_) {
-            return;
+            return false;
         }
         QAccessibleTextUpdateEvent textEvent(this, 0, announcedShown_, Shown());
         announcedShown_ = Shown();
@@ -250,6 +251,7 @@ class PaintedTextAccessible final : public PaintedPart, public QAccessibleTextIn
         QAccessibleEvent nameEvent(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&nameEvent);
         QAccessible::updateAccessibility(&textEvent);
+        return true;
     }
 
     void* interface_cast(QAccessible::InterfaceType type) override {
@@ -356,10 +358,20 @@ class ViewAccessible final : public QAccessibleWidget {
     }
 
     void KeyChanged(int keyIndex) { keyboard_->Update(keyIndex); }
+    // Screen readers speak a changed description of the focused object, and the focus stays
+    // with the window: its description carries what just changed, for instance "D Major"
+    // after Alt+D. The lines themselves announce their change to whoever reads them.
     void Repainted() {
         keyboard_->Update(-1);
-        label_->Update();
-        status_->Update();
+        QStringList changed;
+        for (PaintedTextAccessible* line : {label_, status_}) {
+            if (line->Update()) {
+                changed << line->text(QAccessible::Name);
+            }
+        }
+        if (!changed.isEmpty()) {
+            widget()->window()->setAccessibleDescription(changed.join(QStringLiteral(". ")));
+        }
     }
 
     // Children in reading order: the label above the keyboard, the keyboard, the controls

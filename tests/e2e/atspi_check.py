@@ -68,7 +68,7 @@ def describe(node):
     if value is not None:
         parts.append(f"value {value}")
     text = text_of(node)
-    if text is not None and node.getRoleName() in ("label", "static"):
+    if text is not None and node.getRoleName() in ("label", "static", "text"):
         parts.append(f"text '{text}'")
     if node.getState().contains(pyatspi.STATE_PRESSED):
         parts.append("pressed")
@@ -141,10 +141,12 @@ def main():
 
     def heard(event):
         events.append(f"{event.type} source='{event.source.name}' "
+                      f"description='{event.source.description}' "
                       f"role={event.source.getRoleName()} detail1={event.detail1} "
                       f"any_data='{event.any_data}'")
 
-    for kind in ("object:property-change:accessible-name", "object:text-changed",
+    for kind in ("object:property-change:accessible-name",
+                 "object:property-change:accessible-description", "object:text-changed",
                  "object:state-changed:checked", "object:property-change:accessible-value"):
         pyatspi.Registry.registerEventListener(heard, kind)
 
@@ -170,7 +172,9 @@ def main():
     check(label is not None and wait_for(lambda: "1=D" in (text_of(label) or "")),
           f"the label reads 1=D after Alt+D: '{text_of(label) if label else None}'")
     check(any("accessible-name" in e and "D Major" in e for e in events),
-          "the change to D Major was announced")
+          "the label announced its change to D Major")
+    check(any("accessible-description" in e and "role=frame" in e and "D Major" in e
+              for e in events), "the window, which has the focus, told of D Major")
     if device_open:
         check(any("state-changed:checked" in e and "source='A, 1'" in e for e in events),
               "the key A showed pressed while it sounded")

@@ -125,9 +125,12 @@ TEST_F(Accessibility, LabelAndStatusLineAreTextThatFollowsTheirChanges) {
     Choose(1298);  // Alt+D
     EXPECT_EQ(Label()->textInterface()->text(0, 100), "Acoustic Grand Piano    1=D");
     EXPECT_EQ(Label()->text(QAccessible::Name), "Acoustic Grand Piano, D Major, 1=D");
+    // The window keeps the focus: its description tells what changed.
+    EXPECT_EQ(window_->accessibleDescription(), "Acoustic Grand Piano, D Major, 1=D");
 
     Choose(kCloseDeviceCommand);
     EXPECT_EQ(Status()->text(QAccessible::Name), "Close" + status.mid(4));
+    EXPECT_EQ(window_->accessibleDescription(), "Close" + status.mid(4));
 
     // Sharps and flats are spoken, not spelt.
     const std::vector<std::pair<int, QString>> spoken = {
