@@ -136,7 +136,7 @@ Figures MeasureKeys(Performance& p, int events, Between betweenEvents) {
     std::vector<double> micros(static_cast<size_t>(events));
     auto play = [&](int event) {
         const uint32_t key = kFirstKey + static_cast<uint32_t>(event / 2) % kKeys;
-        PlayKey(p, event % 2 == 0 ? kKeyDown : kKeyUp, KeyParam(key));
+        PlayKey(p, {key, event % 2 == 0});
     };
     for (int event = 0; event < std::min(2000, events); ++event) {  // warm caches and voices
         play(event);
@@ -192,7 +192,7 @@ void MeasureWithAudio(bool bourdon) {
     if (outputs->Count() > 0 && outputs->Name(0) == "Plinkora Synthesizer") {
         OpenAsAtStartup(p, bourdon);
     }
-    if (!p.deviceOpen) {
+    if (!p.DeviceOpen()) {
         std::printf("%-30s (no SoundFont or no audio output)\n", "built-in synth, audio");
         return;
     }

@@ -43,7 +43,7 @@ std::optional<int32_t> HandleFreqScroll(Performance& p, int code, int32_t thumbP
     }
     p.freqPosition = FreqBarPosition(bend);
     // The bourdon channel is never bent.
-    if (p.deviceOpen) {
+    if (p.DeviceOpen()) {
         SendPitchBend(*p.midiOut, p.channel, bend);
     }
     return p.freqPosition;
@@ -57,7 +57,7 @@ void ChooseSounding(Performance& p, int32_t& setting, int32_t value, int32_t cou
         return;
     }
     setting = value;
-    if (p.deviceOpen) {
+    if (p.DeviceOpen()) {
         SendInstrument(p);
     }
     p.view->Repaint();

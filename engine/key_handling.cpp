@@ -52,19 +52,19 @@ void LeaveGroup(Performance& p) {
     }
 }
 
-void KeyDown(Performance& p, const KeyEntry& key, int keyIndex, uint32_t keyParam) {
-    if (!JoinOrStartGroup(p, (keyParam & kRepeatBit) != 0)) {
+void KeyDown(Performance& p, const KeyEntry& key, int keyIndex, const KeyStroke& stroke) {
+    if (!JoinOrStartGroup(p, stroke.repeat)) {
         return;
     }
-    p.recorder->RecordPress(keyParam, p.octaveShift);
+    p.recorder->RecordKey(stroke, p.octaveShift);
     StartKeyNote(p, p.liveVoices[static_cast<size_t>(keyIndex)], key.octave + p.octaveShift,
                  key.semitone);
     p.painter->DrawKeyCap(keyIndex, true, false, p.octaveShift);
 }
 
-void KeyUp(Performance& p, const KeyEntry& key, int keyIndex, uint32_t keyParam) {
+void KeyUp(Performance& p, const KeyEntry& key, int keyIndex, const KeyStroke& stroke) {
     const int32_t shift = p.octaveShift;
-    p.recorder->RecordRelease(keyParam, shift);
+    p.recorder->RecordKey(stroke, shift);
     LeaveGroup(p);
     StopKeyNote(p, p.liveVoices[static_cast<size_t>(keyIndex)], key.semitone);
     p.painter->DrawKeyCap(keyIndex, false, false, shift);
@@ -72,19 +72,18 @@ void KeyUp(Performance& p, const KeyEntry& key, int keyIndex, uint32_t keyParam)
 
 }  // namespace
 
-void PlayKey(Performance& p, uint32_t message, uint32_t keyParam) {
-    if (!p.deviceOpen) {
+void PlayKey(Performance& p, const KeyStroke& stroke) {
+    if (!p.DeviceOpen()) {
         return;
     }
-    const uint32_t keyIndex = ScanCodeOf(keyParam);
-    const KeyEntry* key = PlayingKey(keyIndex);
+    const KeyEntry* key = PlayingKey(stroke.scanCode);
     if (key == nullptr) {
         return;
     }
-    if (message == kKeyDown) {
-        KeyDown(p, *key, static_cast<int>(keyIndex), keyParam);
-    } else if (message == kKeyUp) {
-        KeyUp(p, *key, static_cast<int>(keyIndex), keyParam);
+    if (stroke.down) {
+        KeyDown(p, *key, static_cast<int>(stroke.scanCode), stroke);
+    } else {
+        KeyUp(p, *key, static_cast<int>(stroke.scanCode), stroke);
     }
 }
 
@@ -94,7 +93,7 @@ void ReleaseAllKeys(Performance& p) {
 }
 
 void PressEscape(Performance& p) {
-    if (!p.deviceOpen) {
+    if (!p.DeviceOpen()) {
         return;
     }
     ReleaseAllKeys(p);

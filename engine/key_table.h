@@ -19,9 +19,4 @@ extern const KeyEntry KeyTable[kKeyTableSize];
 // The playing key for a scan code, or null for codes beyond the table and silent keys.
 const KeyEntry* PlayingKey(uint32_t scanCode);
 
-// The scan code carried in bits 16-23 of a key message's parameter.
-constexpr uint32_t ScanCodeOf(uint32_t keyParam) {
-    return (keyParam >> 16) & 0xFF;
-}
-
 }  // namespace plinkora

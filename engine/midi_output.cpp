@@ -24,7 +24,6 @@ bool OpenChosenDevice(Performance& p) {
         p.view->ShowWarning(kCannotOpenDevice);
         return false;
     }
-    p.deviceOpen = true;
     return true;
 }
 
@@ -49,7 +48,7 @@ bool SendPitchBend(MidiDevice& out, int32_t channel, int32_t bend) {
 }
 
 void SendAllNotesOff(Performance& p) {
-    if (!p.deviceOpen) {
+    if (!p.DeviceOpen()) {
         return;
     }
     for (int32_t channel = 0; channel < 16; ++channel) {
@@ -77,25 +76,24 @@ bool OpenMidiDeviceAtStartup(Performance& p) {
 }
 
 void OpenMidiDevice(Performance& p) {
-    if (!p.deviceOpen && OpenChosenDevice(p)) {
+    if (!p.DeviceOpen() && OpenChosenDevice(p)) {
         SendInstrument(p);
     }
     p.view->Repaint();
 }
 
 void CloseMidiDevice(Performance& p) {
-    if (p.deviceOpen) {
+    if (p.DeviceOpen()) {
         SendAllNotesOff(p);
         p.ForgetHeldKeys();  // releases are ignored while the device is closed
         p.midiOut.reset();
-        p.deviceOpen = false;
     }
     p.view->Repaint();
 }
 
 void ChooseMidiDevice(Performance& p, int32_t deviceId) {
     p.deviceId = deviceId;
-    if (p.deviceOpen) {
+    if (p.DeviceOpen()) {
         CloseMidiDevice(p);
         OpenMidiDevice(p);
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/key_signatures.h"
+#include "engine/key_stroke.h"
 #include "engine/midi_device.h"
 
 namespace plinkora {
@@ -27,8 +28,7 @@ class ModifierKeys {
 class KeyRecorder {
   public:
     virtual ~KeyRecorder() = default;
-    virtual void RecordPress(uint32_t keyParam, int32_t octaveShift) = 0;
-    virtual void RecordRelease(uint32_t keyParam, int32_t octaveShift) = 0;
+    virtual void RecordKey(const KeyStroke& key, int32_t octaveShift) = 0;
 };
 
 // Draws one key cap of the on-screen keyboard.
@@ -53,8 +53,7 @@ struct NoModifierKeys final : ModifierKeys {
     bool CtrlDown() const override { return false; }
 };
 struct NoKeyRecorder final : KeyRecorder {
-    void RecordPress(uint32_t, int32_t) override {}
-    void RecordRelease(uint32_t, int32_t) override {}
+    void RecordKey(const KeyStroke&, int32_t) override {}
 };
 struct NoKeyCapPainter final : KeyCapPainter {
     void DrawKeyCap(int, bool, bool, int32_t) override {}
@@ -82,11 +81,11 @@ struct Performance {
     Performance(const Performance&) = delete;
     Performance& operator=(const Performance&) = delete;
 
-    // MIDI output
+    // MIDI output: the device is open while midiOut holds it.
     MidiOutputs* outputs;
     int32_t deviceId = kMidiMapper;
     std::unique_ptr<MidiDevice> midiOut;
-    bool deviceOpen = false;
+    bool DeviceOpen() const { return midiOut != nullptr; }
 
     // Settings
     int32_t keySignature = kDefaultKeySignature;

@@ -16,6 +16,19 @@ struct EventRecord {
     friend bool operator==(const EventRecord&, const EventRecord&) = default;
 };
 
+inline constexpr uint32_t kKeyDown = 256;  // the message of a key press
+inline constexpr uint32_t kKeyUp = 257;    // the message of a key release
+inline constexpr uint32_t kRepeatBit = 1u << 30;
+
+// The stored key parameter: the scan code in bits 16-23, bit 30 set on auto-repeat.
+constexpr uint32_t KeyParam(uint32_t scanCode, bool autoRepeat = false) {
+    return (scanCode << 16) | (autoRepeat ? kRepeatBit : 0u);
+}
+// The scan code of a stored key parameter; other bits are ignored.
+constexpr uint32_t ScanCodeOf(uint32_t keyParam) {
+    return (keyParam >> 16) & 0xFF;
+}
+
 static_assert(sizeof(EventRecord) == 16);
 static_assert(offsetof(EventRecord, delay_ms) == 0);
 static_assert(offsetof(EventRecord, message) == 4);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/key_handling.h"
 #include "engine/key_signatures.h"
 #include "engine/key_table.h"
 #include "recording/atomic_file.h"

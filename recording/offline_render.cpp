@@ -86,7 +86,6 @@ bool RenderPerformance(std::span<const EventRecord> events, const RenderSettings
     Performance p(outputs);
     p.deviceId = 0;
     p.midiOut = outputs.Open(0);
-    p.deviceOpen = true;
     p.keySignature = settings.keySignature;
     p.program = settings.program;
     p.force = settings.force;

@@ -7,7 +7,7 @@
 namespace plinkora {
 
 void PlayRecordedEvent(Performance& p, const EventRecord& event) {
-    if (!p.deviceOpen) {
+    if (!p.DeviceOpen()) {
         return;
     }
     const uint32_t keyIndex = ScanCodeOf(event.key_param);

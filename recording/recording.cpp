@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "engine/key_handling.h"
-
 namespace plinkora {
 
 namespace {
@@ -16,17 +14,12 @@ const SharedEventList& EmptyList() {
 
 }  // namespace
 
-void Recording::RecordPress(uint32_t keyParam, int32_t octaveShift) {
-    if (isRecording) {
-        Append(kKeyDown, keyParam, octaveShift);
-    }
-}
-
-void Recording::RecordRelease(uint32_t keyParam, int32_t octaveShift) {
+void Recording::RecordKey(const KeyStroke& key, int32_t octaveShift) {
     // A release is never the first event of a list.
-    if (isRecording && !recordingList.empty()) {
-        Append(kKeyUp, keyParam, octaveShift);
+    if (!isRecording || (!key.down && recordingList.empty())) {
+        return;
     }
+    Append(key.down ? kKeyDown : kKeyUp, KeyParam(key.scanCode, key.repeat), octaveShift);
 }
 
 void Recording::Append(uint32_t message, uint32_t keyParam, int32_t octaveShift) {

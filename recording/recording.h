@@ -20,8 +20,8 @@ class Recording final : public KeyRecorder {
   public:
     explicit Recording(const MillisecondClock& clock) : clock_(clock) {}
 
-    void RecordPress(uint32_t keyParam, int32_t octaveShift) override;
-    void RecordRelease(uint32_t keyParam, int32_t octaveShift) override;
+    // Stores the key as a document does: message 256 or 257 and the packed key parameter.
+    void RecordKey(const KeyStroke& key, int32_t octaveShift) override;
 
     bool isRecording = false;
     EventList recordingList;  // recordedCount is recordingList.size()

@@ -94,8 +94,8 @@ void CheckOnly(ShellWindow& window, int first, int last, int chosen) {
 void ShowChoices(Shell& shell) {
     const Performance& p = shell.performance;
     ShellWindow& window = shell.window;
-    window.CheckMenuItem(kOpenDeviceCommand, p.deviceOpen);
-    window.CheckMenuItem(kCloseDeviceCommand, !p.deviceOpen);
+    window.CheckMenuItem(kOpenDeviceCommand, p.DeviceOpen());
+    window.CheckMenuItem(kCloseDeviceCommand, !p.DeviceOpen());
     CheckOnly(window, kMapperCommand, kLastDeviceCommand, DeviceCommand(p.deviceId));
     CheckOnly(window, kFirstTrackCommand, kFirstTrackCommand + kTrackCount - 1,
               kFirstTrackCommand + p.channel);

@@ -4,8 +4,6 @@
 #include <QKeyEvent>
 #include <utility>
 
-#include "engine/key_handling.h"
-
 namespace plinkora {
 
 KeyInput::KeyInput(uint32_t nativeOffset, KeySink onKey, EscapeSink onEscape)
@@ -31,7 +29,7 @@ bool KeyInput::Press(const QKeyEvent& event) {
         // key never went up.
         heldRelease_.reset();
         releaseTimer_.stop();
-        Deliver(kKeyDown, *scanCode, true);
+        Deliver(KeyPress(*scanCode, true));
         return true;
     }
     Flush();
@@ -49,7 +47,7 @@ bool KeyInput::Press(const QKeyEvent& event) {
     if (!scanCode) {
         return false;
     }
-    Deliver(kKeyDown, *scanCode, event.isAutoRepeat());
+    Deliver(KeyPress(*scanCode, event.isAutoRepeat()));
     return true;
 }
 
@@ -87,23 +85,23 @@ void KeyInput::Flush() {
     const uint32_t scanCode = heldRelease_->scanCode;
     heldRelease_.reset();
     releaseTimer_.stop();
-    Deliver(kKeyUp, scanCode, false);
+    Deliver(KeyRelease(scanCode));
 }
 
 void KeyInput::ReleaseAll() {
     Flush();
     for (uint32_t scanCode : std::exchange(down_, {})) {
-        onKey_(kKeyUp, KeyParam(scanCode));
+        onKey_(KeyRelease(scanCode));
     }
 }
 
-void KeyInput::Deliver(uint32_t message, uint32_t scanCode, bool repeat) {
-    if (message == kKeyDown) {
-        down_.insert(scanCode);
+void KeyInput::Deliver(const KeyStroke& key) {
+    if (key.down) {
+        down_.insert(key.scanCode);
     } else {
-        down_.erase(scanCode);
+        down_.erase(key.scanCode);
     }
-    onKey_(message, KeyParam(scanCode, repeat));
+    onKey_(key);
 }
 
 uint32_t NativeScanCodeOffset() {

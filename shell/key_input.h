@@ -6,15 +6,17 @@
 #include <optional>
 #include <set>
 
+#include "engine/key_stroke.h"
+
 class QKeyEvent;
 
 namespace plinkora {
 
-// Turns the window's key events into the key messages of the engine: the PC scan code from
+// Turns the window's key events into the engine's key strokes: the PC scan code from
 // the native event, auto-repeat marked, accelerators kept away from the notes, and Esc.
 class KeyInput {
   public:
-    using KeySink = std::function<void(uint32_t message, uint32_t keyParam)>;
+    using KeySink = std::function<void(const KeyStroke& key)>;
     using EscapeSink = std::function<void()>;
 
     // nativeOffset: what the platform adds to the PC scan code (8 on X11 and Wayland).
@@ -42,7 +44,7 @@ class KeyInput {
     };
 
     std::optional<uint32_t> ScanCodeOf(const QKeyEvent& event) const;
-    void Deliver(uint32_t message, uint32_t scanCode, bool repeat);
+    void Deliver(const KeyStroke& key);
 
     uint32_t nativeOffset_;
     KeySink onKey_;

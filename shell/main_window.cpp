@@ -61,8 +61,7 @@ MainWindow::MainWindow(const ShellServices& services)
       scheduler_(playbackQueue_),
       shell_{performance_, recording_, scheduler_, document_, *this, services.prompts},
       keyInput_(
-          NativeScanCodeOffset(),
-          [this](uint32_t message, uint32_t keyParam) { PlayKey(performance_, message, keyParam); },
+          NativeScanCodeOffset(), [this](const KeyStroke& key) { PlayKey(performance_, key); },
           [this] { PressEscape(performance_); }) {
     performance_.modifiers = &services.modifiers;
     performance_.recorder = &recording_;
@@ -99,9 +98,8 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     charHeight_ = view_->CharSize().height();
     performance_.painter = view_;
     view_->installEventFilter(this);
-    connect(view_, &KeyboardView::MouseKey, this, [this](uint32_t message, uint32_t keyParam) {
-        PlayKey(performance_, message, keyParam);
-    });
+    connect(view_, &KeyboardView::MouseKey, this,
+            [this](const KeyStroke& key) { PlayKey(performance_, key); });
     CreateScrollBars();
     CreateTransportButtons();
     if (services_.outputs.Count() == 0) {
@@ -117,7 +115,7 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     }
     OpenMidiDeviceAtStartup(performance_);
     if (!commandLine.empty() && LoadStartupDocument(shell_, commandLine) &&
-        performance_.deviceOpen) {
+        performance_.DeviceOpen()) {
         autoPlayTimer_.start();
     }
     ShowChoices(shell_);

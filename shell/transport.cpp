@@ -22,7 +22,7 @@ void Enable(Shell& shell, std::initializer_list<int> commands, bool enabled) {
 }
 
 bool DeviceReady(Shell& shell) {
-    if (shell.performance.deviceOpen) {
+    if (shell.performance.DeviceOpen()) {
         return true;
     }
     shell.prompts.ShowMessage(shell.window.Owner(), MessageIcon::None, "Clew",

@@ -1,7 +1,7 @@
 #include <QMouseEvent>
 #include <cmath>
 
-#include "engine/key_handling.h"
+#include "engine/key_stroke.h"
 #include "view/artwork.h"
 #include "view/keyboard_view.h"
 
@@ -27,7 +27,7 @@ void KeyboardView::mousePressEvent(QMouseEvent* event) {
     // A release lost to another window must not leave the earlier note sounding.
     ReleaseMouseKey();
     mouseKey_ = *key;
-    emit MouseKey(kKeyDown, KeyParam(static_cast<uint32_t>(*key)));
+    emit MouseKey(KeyPress(static_cast<uint32_t>(*key)));
 }
 
 void KeyboardView::mouseReleaseEvent(QMouseEvent* event) {
@@ -42,7 +42,7 @@ void KeyboardView::ReleaseMouseKey() {
     }
     const int key = mouseKey_;
     mouseKey_ = kNoMouseKey;
-    emit MouseKey(kKeyUp, KeyParam(static_cast<uint32_t>(key)));
+    emit MouseKey(KeyRelease(static_cast<uint32_t>(key)));
 }
 
 // The open hand shows over the playing caps only; moving never plays, even with the button held.

@@ -42,8 +42,8 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     bool KeyCursorShown() const { return keyCursorShown_; }
 
   signals:
-    // A key pressed or released with the mouse, as a key message (256/257) and its parameter.
-    void MouseKey(uint32_t message, uint32_t keyParam);
+    // A key pressed or released with the mouse, as if it had been typed.
+    void MouseKey(const plinkora::KeyStroke& key);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -6,7 +6,7 @@
 namespace plinkora {
 
 QString DeviceStateText(const Performance& p) {
-    return p.deviceOpen ? QStringLiteral("Open") : QStringLiteral("Close");
+    return p.DeviceOpen() ? QStringLiteral("Open") : QStringLiteral("Close");
 }
 
 QString DeviceNameText(const Performance& p) {

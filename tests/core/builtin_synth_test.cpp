@@ -115,7 +115,7 @@ TEST_F(BuiltInSynthTest, KeyASoundsTheKeySignaturesPitchAndItsBourdonAnOctaveLow
             ChooseKeySignature(rig.p, c.keySignature);
         }
         SetBourdon(rig.p, c.bourdon);
-        PlayKey(rig.p, kKeyDown, KeyParam(kKeyA));
+        PlayKey(rig.p, KeyPress(kKeyA));
         EXPECT_TRUE(SoundsAt(rig.Render(0.5, c.bourdon ? kBourdonChannel : -1), c.hz));
     }
 }
@@ -124,7 +124,7 @@ TEST_F(BuiltInSynthTest, EscapeSilencesASustainedNote) {
     OfflineRig rig;
     ASSERT_TRUE(rig.synth);
     ChooseInstrument(rig.p, 16);  // an organ: it never decays by itself
-    PlayKey(rig.p, kKeyDown, KeyParam(kKeyA));
+    PlayKey(rig.p, KeyPress(kKeyA));
     const std::vector<float> held = rig.Render(1.0);
     const double heldLevel = TailRms(held, 4410);
     EXPECT_GT(heldLevel, 0.01);
@@ -139,7 +139,7 @@ TEST_F(BuiltInSynthTest, StoppingTheAudioLeavesNoSoundToResume) {
     OfflineRig rig;
     ASSERT_TRUE(rig.synth);
     ChooseInstrument(rig.p, 16);
-    PlayKey(rig.p, kKeyDown, KeyParam(kKeyA));
+    PlayKey(rig.p, KeyPress(kKeyA));
     const double heldLevel = TailRms(rig.Render(0.5), 4410);
     rig.synth->StopAudio();
     EXPECT_LT(TailRms(rig.Render(0.1), 4410), 1e-4 * heldLevel);

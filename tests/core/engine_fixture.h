@@ -55,10 +55,8 @@ class EngineTest : public ::testing::Test {
         return words;
     }
 
-    void Press(uint32_t scanCode, bool repeat = false) {
-        PlayKey(p, kKeyDown, KeyParam(scanCode, repeat));
-    }
-    void Release(uint32_t scanCode) { PlayKey(p, kKeyUp, KeyParam(scanCode)); }
+    void Press(uint32_t scanCode, bool repeat = false) { PlayKey(p, KeyPress(scanCode, repeat)); }
+    void Release(uint32_t scanCode) { PlayKey(p, KeyRelease(scanCode)); }
 
     CapturingMidiOutputs outputs{2};
     FakeModifiers modifiers;

@@ -100,9 +100,6 @@ TEST_F(KeyHandling, SilentKeysAndCodesBeyondTheTablePlayNothing) {
     }
     EXPECT_TRUE(Sent().empty());
     EXPECT_TRUE(painter.caps.empty());
-    // Only bits 16-23 count: the extended bit of the keypad's divide key is ignored.
-    PlayKey(p, kKeyDown, KeyParam(53) | (1u << 24));
-    EXPECT_EQ(Sent(), Words{NoteOn(0, 76)});
 }
 
 TEST_F(KeyHandling, BourdonDoublesAnOctaveLowerOnChannelFifteen) {

@@ -34,7 +34,7 @@ TEST(DeviceStartup, OpensTheMapperOrTheFirstDeviceAndWarnsWhenItCannot) {
     p.view = &view;
     ResolveDefaultDevice(p);
     EXPECT_FALSE(OpenMidiDeviceAtStartup(p));
-    EXPECT_FALSE(p.deviceOpen);
+    EXPECT_FALSE(p.DeviceOpen());
     EXPECT_EQ(view.warnings, std::vector<std::string>{"Cannot open MIDI device"});
     EXPECT_TRUE(outputs.words.empty());
 }
@@ -55,7 +55,7 @@ TEST_F(DeviceCommands, CloseSilencesEveryChannelAndReopenSendsTheInstrumentToBot
     p.program = 40;
     CloseMidiDevice(p);
     EXPECT_EQ(Sent().size(), 16u);
-    EXPECT_FALSE(p.deviceOpen);
+    EXPECT_FALSE(p.DeviceOpen());
     OpenMidiDevice(p);
     EXPECT_EQ(Sent(), (Words{ShortMessage(kProgramChange, 0, 40, 0),
                              ShortMessage(kProgramChange, 15, 40, 0)}));
@@ -75,7 +75,7 @@ TEST_F(DeviceCommands, ChoosingWhileClosedOpensNothingAndAFailedReopenWarns) {
     EXPECT_EQ(p.deviceId, 1);
     OpenMidiDevice(p);
     ChooseMidiDevice(p, 88);
-    EXPECT_FALSE(p.deviceOpen);
+    EXPECT_FALSE(p.DeviceOpen());
     EXPECT_EQ(view.warnings.size(), 1u);
 }
 

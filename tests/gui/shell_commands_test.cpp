@@ -54,7 +54,7 @@ TEST_F(CommandsTest, MarkedItemsKeepTheirMarksAndIdentifierRangesAreTakenWhole) 
         window.Command(id);
     }
     const Performance& p = window.performance();
-    EXPECT_EQ(std::tuple(p.keySignature, p.program, p.channel, p.deviceId, p.deviceOpen),
+    EXPECT_EQ(std::tuple(p.keySignature, p.program, p.channel, p.deviceId, p.DeviceOpen()),
               std::tuple(1297, 0, 0, 1, true));
     EXPECT_TRUE(Checked(513));
     EXPECT_FALSE(Checked(512));

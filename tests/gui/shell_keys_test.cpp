@@ -43,14 +43,14 @@ TEST_F(KeysTest, AltAcceleratorsNeverPlayAndWorkWhereverTheFocusIs) {
     MainWindow& window = Start();
     Words().clear();
     Tap(kNativeS, Qt::Key_S, Qt::AltModifier);
-    EXPECT_FALSE(window.performance().deviceOpen);
+    EXPECT_FALSE(window.performance().DeviceOpen());
     EXPECT_TRUE(Checked(257));
     EXPECT_EQ(Words().size(), 16u);  // all notes off on every channel
     Words().clear();
     Tap(kNativeA, Qt::Key_A);
     EXPECT_TRUE(Words().empty());
     Press(32, Qt::Key_O, Qt::AltModifier);
-    EXPECT_TRUE(window.performance().deviceOpen);
+    EXPECT_TRUE(window.performance().DeviceOpen());
     EXPECT_TRUE(Checked(256));
     EXPECT_EQ(Words(), (Sent{ShortMessage(kProgramChange, 0, 0, 0),
                              ShortMessage(kProgramChange, 15, 0, 0)}));
@@ -129,8 +129,8 @@ TEST_F(KeysTest, AKeyPressedAfterAButtonClickStillPlaysAndClickedCapsPlayToo) {
     EXPECT_EQ(QApplication::focusWidget(), &window);
     Words().clear();
     Tap(kNativeA, Qt::Key_A);
-    emit window.View()->MouseKey(kKeyDown, KeyParam(31));
-    emit window.View()->MouseKey(kKeyUp, KeyParam(31));
+    emit window.View()->MouseKey(KeyPress(31));
+    emit window.View()->MouseKey(KeyRelease(31));
     EXPECT_EQ(Words(),
               (Sent{NoteOn(0, 60, 127), NoteOff(0, 60), NoteOn(0, 62, 127), NoteOff(0, 62)}));
     EXPECT_EQ(window.recording().RecordedCount(), 4u);

@@ -19,7 +19,6 @@ class ViewTest : public ::testing::Test, ModifierKeys, EngineView {
     ViewTest() : performance_(outputs_), view_(performance_) {
         performance_.deviceId = 0;
         performance_.midiOut = outputs_.Open(0);
-        performance_.deviceOpen = true;
         performance_.modifiers = this;
         performance_.painter = &view_;
         performance_.view = this;
@@ -35,9 +34,7 @@ class ViewTest : public ::testing::Test, ModifierKeys, EngineView {
 
     QImage Grab() { return view_.grab().toImage(); }
     QRect Cap(int keyIndex) const { return CapRect(origin_, keyIndex); }
-    void Press(uint32_t key, bool down = true) {
-        PlayKey(performance_, down ? kKeyDown : kKeyUp, KeyParam(key));
-    }
+    void Press(uint32_t key, bool down = true) { PlayKey(performance_, {key, down}); }
 
     CapturingMidiOutputs outputs_{2};
     Performance performance_;

@@ -32,9 +32,9 @@ TEST(KeyHitTest, FindsTheCapUnderAPointAndNothingBetweenTheCaps) {
 class ViewMouse : public ViewTest {
   protected:
     ViewMouse() {
-        QObject::connect(&view_, &KeyboardView::MouseKey, [this](uint32_t message, uint32_t param) {
-            sent_.emplace_back(message, param);
-            PlayKey(performance_, message, param);
+        QObject::connect(&view_, &KeyboardView::MouseKey, [this](const KeyStroke& key) {
+            sent_.emplace_back(key.down, key.scanCode);
+            PlayKey(performance_, key);
         });
     }
 
@@ -44,16 +44,16 @@ class ViewMouse : public ViewTest {
                           type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
         QApplication::sendEvent(&view_, &event);
     }
-    static std::pair<uint32_t, uint32_t> Key(uint32_t message, int keyIndex) {
-        return {message, uint32_t(keyIndex) * 65536};
+    static std::pair<bool, uint32_t> Key(bool down, int keyIndex) {
+        return {down, uint32_t(keyIndex)};
     }
 
-    std::vector<std::pair<uint32_t, uint32_t>> sent_;
+    std::vector<std::pair<bool, uint32_t>> sent_;
 };
 
 TEST_F(ViewMouse, PressPlaysTheKeyAsTypedAndReleaseAnywhereEndsIt) {
     Send(QEvent::MouseButtonPress, Cap(kKeyA).center());
-    EXPECT_EQ(sent_, (std::vector{Key(kKeyDown, kKeyA)}));
+    EXPECT_EQ(sent_, (std::vector{Key(true, kKeyA)}));
     EXPECT_EQ(outputs_.words, std::vector<uint32_t>{0x7F3C90});  // note 60, velocity 127
     EXPECT_EQ(view_.MouseKeyIndex(), kKeyA);
 
@@ -61,7 +61,7 @@ TEST_F(ViewMouse, PressPlaysTheKeyAsTypedAndReleaseAnywhereEndsIt) {
     Send(QEvent::MouseMove, Cap(kKeyS).center(), Qt::LeftButton);
     Send(QEvent::MouseButtonRelease, QPoint(-30, 2000));
     Send(QEvent::MouseButtonRelease, Cap(kKeyA).center());  // nothing left to end
-    EXPECT_EQ(sent_, (std::vector{Key(kKeyDown, kKeyA), Key(kKeyUp, kKeyA)}));
+    EXPECT_EQ(sent_, (std::vector{Key(true, kKeyA), Key(false, kKeyA)}));
     EXPECT_EQ(view_.MouseKeyIndex(), kNoMouseKey);
 }
 
@@ -73,8 +73,8 @@ TEST_F(ViewMouse, OnlyTheLeftButtonPlaysAndOneKeyAtATime) {
     Send(QEvent::MouseButtonPress, Cap(kKeyS).center());
     Send(QEvent::MouseButtonRelease, Cap(kKeyS).center());
     Send(QEvent::MouseButtonDblClick, Cap(kKeyS).center());
-    EXPECT_EQ(sent_, (std::vector{Key(kKeyDown, kKeyA), Key(kKeyUp, kKeyA), Key(kKeyDown, kKeyS),
-                                  Key(kKeyUp, kKeyS), Key(kKeyDown, kKeyS)}));
+    EXPECT_EQ(sent_, (std::vector{Key(true, kKeyA), Key(false, kKeyA), Key(true, kKeyS),
+                                  Key(false, kKeyS), Key(true, kKeyS)}));
 }
 
 TEST_F(ViewMouse, OffThePlayingKeysNothingPlaysAndTheArrowShows) {
