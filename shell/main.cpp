@@ -1,34 +1,24 @@
 #include <QApplication>
+#include <optional>
 #include <string>
 
 #include "dialogs/dialogs.h"
 #include "engine/system_midi_outputs.h"
 #include "recording/clock.h"
+#include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/qt_modifier_keys.h"
 #include "shell/qt_prompts.h"
 
-namespace {
-
-// The arguments after the program's name are one document path, so that a path with spaces
-// opens without quotation marks.
-std::string CommandLineDocument(int argc, char* argv[]) {
-    std::string path;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) {
-            path += ' ';
-        }
-        path += argv[i];
-    }
-    return path;
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
+    if (std::optional<int> status = plinkora::AnswerInformationOption(argc, argv)) {
+        return *status;
+    }
+    std::optional<plinkora::DisplayOpeningGuard> guard(std::in_place);
     QApplication app(argc, argv);  // takes Qt's own options out of argv
+    guard.reset();
     QApplication::setApplicationName(QStringLiteral("Plinkora"));
-    const std::string document = CommandLineDocument(argc, argv);
+    const std::string document = plinkora::CommandLineDocument(argc, argv);
 
     plinkora::ShowSplash();
     std::unique_ptr<plinkora::MidiOutputs> outputs = plinkora::CreateSystemMidiOutputs();
