@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "engine/midi_ports.h"
 #include "engine/sound_libraries.h"
@@ -18,6 +20,8 @@ namespace {
 // Room for every message of a burst (All Notes Off on 16 channels, a chord with its bourdon)
 // even when a JACK cycle is late.
 constexpr size_t kQueueBytes = 16384;
+// A cycle lasts a few milliseconds at the usual settings and up to about 170 ms at the largest.
+constexpr std::chrono::milliseconds kDrainTimeout{250};
 
 // The window thread queues each message as a length byte and its bytes; the JACK process
 // callback moves whole messages into the port's buffer. The queue is JACK's lock-free ring,
@@ -27,6 +31,7 @@ class JackMidiPort final : public MidiDevice {
     explicit JackMidiPort(std::function<void()> onLost) : onLost_(std::move(onLost)) {}
     ~JackMidiPort() override {
         if (client_) {
+            Drain();
             // Closing without a server returns at once, as its socket is already gone.
             jack_client_close(client_);
         }
@@ -77,6 +82,26 @@ class JackMidiPort final : public MidiDevice {
     bool Lost() const noexcept { return lost_.load(std::memory_order_acquire); }
 
   private:
+    // What was sent last (All Notes Off, as the device closes) must leave before the port goes,
+    // or the programs listening keep their notes sounding. JACK takes it within a cycle or two.
+    void Drain() const {
+        using namespace std::chrono_literals;
+        const auto deadline = std::chrono::steady_clock::now() + kDrainTimeout;
+        uint64_t drainedAt = 0;
+        while (!lost_.load(std::memory_order_acquire) &&
+               std::chrono::steady_clock::now() < deadline) {
+            const uint64_t cycle = cycles_.load(std::memory_order_acquire);
+            if (jack_ringbuffer_read_space(queue_) > 0) {
+                drainedAt = 0;
+            } else if (drainedAt == 0) {
+                drainedAt = cycle + 1;
+            } else if (cycle > drainedAt) {
+                return;  // a whole cycle has run since the queue emptied
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+
     // JACK's process thread: nothing here waits, allocates or logs.
     static int Process(jack_nframes_t frames, void* self) {
         auto& port = *static_cast<JackMidiPort*>(self);
@@ -92,6 +117,7 @@ class JackMidiPort final : public MidiDevice {
             }
             jack_ringbuffer_read_advance(port.queue_, size);
         }
+        port.cycles_.fetch_add(1, std::memory_order_release);
         return 0;
     }
 
@@ -108,6 +134,7 @@ class JackMidiPort final : public MidiDevice {
     jack_client_t* client_ = nullptr;
     jack_port_t* port_ = nullptr;
     std::atomic<bool> lost_{false};
+    std::atomic<uint64_t> cycles_{0};
 };
 
 }  // namespace

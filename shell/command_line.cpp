@@ -61,8 +61,8 @@ void HoldOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
         std::string where;
         for (const char* variable : {"WAYLAND_DISPLAY", "DISPLAY"}) {
             if (Set(variable)) {
-                where += std::string(where.empty() ? "" : ", ") + variable + "=" +
-                         std::getenv(variable);
+                where +=
+                    std::string(where.empty() ? "" : ", ") + variable + "=" + std::getenv(variable);
             }
         }
         if (where.empty()) {
