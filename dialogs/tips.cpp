@@ -44,6 +44,26 @@ void PutLittleEndian(std::array<unsigned char, 8>& bytes, std::size_t offset, in
     }
 }
 
+struct Separator {
+    std::size_t begin;  // npos when there is none
+    std::size_t end;
+};
+
+// The first blank line from `from` on: a line break (CR LF or LF) right after another. In a
+// file of CR LF line breaks that is exactly the first CR LF CR LF.
+Separator FindSeparator(std::string_view text, std::size_t from) {
+    for (std::size_t lf = text.find('\n', from); lf != std::string_view::npos;
+         lf = text.find('\n', lf + 1)) {
+        const std::string_view after = text.substr(lf + 1);
+        const std::size_t second = after.starts_with("\r\n") ? 2 : after.starts_with('\n') ? 1 : 0;
+        if (second != 0) {
+            const std::size_t begin = lf > from && text[lf - 1] == '\r' ? lf - 1 : lf;
+            return {begin, lf + 1 + second};
+        }
+    }
+    return {std::string_view::npos, std::string_view::npos};
+}
+
 }  // namespace
 
 bool LoadTips(TipState& state, const std::string& logName, const std::string& tipsName) {
@@ -81,8 +101,8 @@ bool SaveTipState(const TipState& state, const std::string& logName) {
 
 int CountTips(std::string_view text) {
     int count = 1;
-    for (std::size_t at = text.find(kTipSeparator); at != std::string_view::npos;
-         at = text.find(kTipSeparator, at + kTipSeparator.size())) {
+    for (Separator at = FindSeparator(text, 0); at.begin != std::string_view::npos;
+         at = FindSeparator(text, at.end)) {
         ++count;
     }
     return count;
@@ -94,13 +114,13 @@ std::string_view TipAt(std::string_view text, int index) {
     }
     std::size_t begin = 0;
     for (int k = 0; k < index; ++k) {
-        std::size_t at = text.find(kTipSeparator, begin);
-        if (at == std::string_view::npos) {
+        const Separator at = FindSeparator(text, begin);
+        if (at.begin == std::string_view::npos) {
             return {};
         }
-        begin = at + kTipSeparator.size();
+        begin = at.end;
     }
-    std::size_t end = text.find(kTipSeparator, begin);
+    const std::size_t end = FindSeparator(text, begin).begin;
     return text.substr(begin, end == std::string_view::npos ? text.npos : end - begin);
 }
 

@@ -12,7 +12,6 @@ namespace plinkora {
 
 inline constexpr std::size_t kTipsFileLimit = 100000;  // a tips file this long is refused
 inline constexpr std::size_t kTipTooLong = 1000;       // a tip this long closes the box
-inline constexpr std::string_view kTipSeparator = "\r\n\r\n";
 inline constexpr const char* kTipsLogName = "tips.log";
 inline constexpr const char* kTipsTextName = "tips.txt";
 
@@ -29,7 +28,9 @@ bool LoadTips(TipState& state, const std::string& logName, const std::string& ti
 // Writes the 8-byte log (two little-endian 32-bit numbers); true when all 8 bytes were written.
 bool SaveTipState(const TipState& state, const std::string& logName);
 
-// Every separator ends one tip, so there is always at least one tip, possibly empty.
+// Tips are divided by a blank line, in either convention: CR LF CR LF as written on Windows,
+// LF LF by a Linux editor (or the two mixed). Every separator ends one tip, so there is always
+// at least one tip, possibly empty.
 int CountTips(std::string_view text);
 std::string_view TipAt(std::string_view text, int index);  // empty for an index out of range
 

@@ -35,7 +35,9 @@ TEST(TipDivision, EverySeparatorEndsOneTipAndAnyIndexWraps) {
     // The scan resumes after a separator: a third line break begins the next tip.
     EXPECT_EQ(division("a\r\n\r\n\r\nb"), (Tips{"a", "\r\nb"}));
     EXPECT_EQ(division("a\r\n\r\n\r\n\r\nb"), (Tips{"a", "", "b"}));
-    EXPECT_EQ(division("a\n\nb"), Tips{"a\n\nb"});  // bare LF blank lines are no separators
+    // A Linux editor's blank lines divide as well; a CR before the first break goes with it.
+    EXPECT_EQ(division("two\nlines\n\nb\n\n"), (Tips{"two\nlines", "b", ""}));
+    EXPECT_EQ(division("a\r\n\nb\n\r\nc\n\n\nd"), (Tips{"a", "b", "c", "\nd"}));
     EXPECT_EQ(TipAt("a\r\n\r\nb", 2), "");
     EXPECT_EQ(TipAt("a\r\n\r\nb", -1), "");
 
