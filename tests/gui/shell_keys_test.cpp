@@ -39,6 +39,16 @@ TEST_F(KeysTest, ShiftAndCtrlMoveTheWholeGroupAndEscSilencesAll) {
     EXPECT_EQ(window.performance().heldShift, 0);
 }
 
+TEST_F(KeysTest, TheKeypadsDivideKeyPlaysAsTheSlashDoes) {
+    Start();
+    Words().clear();
+    constexpr int kNativeKeypadDivide = 106, kNativeSlash = 61;
+    Tap(kNativeKeypadDivide, Qt::Key_Slash, Qt::KeypadModifier);
+    Tap(kNativeSlash, Qt::Key_Slash);
+    EXPECT_EQ(Words(),
+              (Sent{NoteOn(0, 76, 127), NoteOff(0, 76), NoteOn(0, 76, 127), NoteOff(0, 76)}));
+}
+
 TEST_F(KeysTest, AltAcceleratorsNeverPlayAndWorkWhereverTheFocusIs) {
     MainWindow& window = Start();
     Words().clear();
