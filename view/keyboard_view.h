@@ -17,9 +17,10 @@ namespace plinkora {
 // The client area of the main window: the typing keyboard, the instrument picture, the status
 // and hint lines and the slider captions. The shell places the bars and buttons on top of it.
 //
-// A key event repaints only its own cap. Any other repaint (a resize, Esc, a menu choice, an
-// expose) shows every cap it touches released, as a freshly drawn keyboard does; only caps
-// drawn since the last paint keep their tint, so a key pressed just after Esc still lights.
+// A key event repaints only its own cap. Any other repaint (a resize, Esc, a menu choice)
+// shows every cap it touches released, as a freshly drawn keyboard does; only caps drawn since
+// the last paint keep their tint, so a key pressed just after Esc still lights. Uncovering the
+// window is no repaint: Qt puts back the pixels it kept, so a held key keeps its tint.
 class KeyboardView : public QWidget, public KeyCapPainter {
     Q_OBJECT
   public:
