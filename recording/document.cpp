@@ -196,11 +196,14 @@ const char* LoadDocument(const std::string& path, DocumentContents& out) {
     if (!data) {
         return kNotStandardFile;
     }
-    // 64-bit, so no count can wrap around to a small size; and the events must all be there
-    // before any memory is set aside for them.
+    // 64-bit, so no count can wrap around to a small size.
     const uint64_t dataSize = uint64_t{count} * kRecordSize;
-    if (data->size != dataSize || data->dataOffset + dataSize > reader.FileSize()) {
+    if (data->size != dataSize) {
         return kNotSupportedFile;
+    }
+    // A file cut short is a read that came up short, found before any memory is set aside.
+    if (data->dataOffset + dataSize > reader.FileSize()) {
+        return kCannotRead;
     }
     EventList events;
     if (const char* failure = ReadEvents(reader, data->dataOffset, count, events)) {

@@ -35,8 +35,8 @@ const char* SaveDocument(std::span<const EventRecord> events, int32_t keySignatu
                          const std::string& path, const std::string& dateText = {});
 
 // Reads a .plk document into out (untouched on failure). Null on success, else a message format.
-// A document whose key signature is none of the 24, or whose events are not all in the file,
-// is refused as not supported.
+// A document whose key signature is none of the 24 is refused as not supported; one whose
+// events are not all in the file, as unreadable.
 const char* LoadDocument(const std::string& path, DocumentContents& out);
 
 // Fills a message format with the name, or "Untitled" when the name is empty.

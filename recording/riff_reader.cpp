@@ -1,11 +1,24 @@
 #include "recording/riff_reader.h"
 
-#include <sys/types.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "recording/byte_order.h"
 #include "recording/file_input.h"
 
 namespace plinkora {
+
+namespace {
+
+bool IsPrintableId(const uint8_t* id) {
+    return std::all_of(id, id + 4, [](uint8_t c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+}  // namespace
 
 RiffReader::~RiffReader() {
     if (file_ != nullptr) {
@@ -15,17 +28,37 @@ RiffReader::~RiffReader() {
 
 bool RiffReader::Open(const std::string& path) {
     file_ = OpenRegularFile(path);
-    if (file_ == nullptr) {
+    struct stat info {};
+    if (file_ == nullptr || ::fstat(::fileno(file_), &info) != 0 || info.st_size < 0) {
         return false;
     }
-    if (::fseeko(file_, 0, SEEK_END) != 0) {
+    fileSize_ = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+bool RiffReader::ReadDirect(uint64_t offset, uint8_t* out, size_t size) {
+    while (size > 0) {
+        const ssize_t got = ::pread(::fileno(file_), out, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        out += got;
+        offset += static_cast<uint64_t>(got);
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool RiffReader::LoadBlockAround(uint64_t offset) {
+    blockStart_ = offset - offset % kBlockSize;
+    block_.resize(static_cast<size_t>(std::min<uint64_t>(kBlockSize, fileSize_ - blockStart_)));
+    if (!ReadDirect(blockStart_, block_.data(), block_.size())) {
+        block_.clear();
         return false;
     }
-    const off_t size = ::ftello(file_);
-    if (size < 0) {
-        return false;
-    }
-    fileSize_ = static_cast<uint64_t>(size);
     return true;
 }
 
@@ -33,17 +66,31 @@ bool RiffReader::ReadAt(uint64_t offset, void* out, size_t size) {
     if (offset > fileSize_ || size > fileSize_ - offset) {
         return false;
     }
-    if (::fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
-        return false;
+    auto* bytes = static_cast<uint8_t*>(out);
+    if (size >= kBlockSize) {
+        return ReadDirect(offset, bytes, size);
     }
-    return std::fread(out, 1, size, file_) == size;
+    while (size > 0) {
+        if (offset < blockStart_ || offset >= blockStart_ + block_.size()) {
+            if (!LoadBlockAround(offset)) {
+                return false;
+            }
+        }
+        const size_t inBlock = static_cast<size_t>(offset - blockStart_);
+        const size_t n = std::min(size, block_.size() - inBlock);
+        std::memcpy(bytes, block_.data() + inBlock, n);
+        bytes += n;
+        offset += n;
+        size -= n;
+    }
+    return true;
 }
 
 std::optional<RiffChunk> RiffReader::FindChunk(uint32_t id, uint64_t begin, uint64_t end) {
     uint64_t position = begin;
     while (position + 8 <= end) {
         uint8_t header[8];
-        if (!ReadAt(position, header, sizeof header)) {
+        if (!ReadAt(position, header, sizeof header) || !IsPrintableId(header)) {
             return std::nullopt;
         }
         const RiffChunk chunk{bytes::GetLe32(header + 4), position + 8};
@@ -54,7 +101,6 @@ std::optional<RiffChunk> RiffReader::FindChunk(uint32_t id, uint64_t begin, uint
     }
     return std::nullopt;
 }
-
 std::optional<RiffChunk> RiffReader::FindForm(uint32_t formType) {
     uint64_t position = 0;
     while (auto riff = FindChunk(FourCc("RIFF"), position, fileSize_)) {

@@ -82,10 +82,13 @@ TEST_F(DocumentTest, EveryFaultGivesItsMessageAndChangesNothing) {
         {"size mismatch", Riff(Format(2) + kData), kNotSupportedFile},
         // 0x10000001 x 16 overflows to 16 in 32 bits.
         {"overflowing count", Riff(Format(0x10000001) + kData), kNotSupportedFile},
-        {"events missing", cutEvents, kNotSupportedFile},
+        {"events missing", cutEvents, kCannotRead},
         {"unknown key signature", Riff(Format(1, 1306) + kData), kNotSupportedFile},
         {"zero key signature", Riff(Format(1, 0) + kData), kNotSupportedFile},
         {"fmt cut short", cutFormat, kCannotRead},
+        // A chunk id must be printable: zeros end the chunks, as in a file of zeros.
+        {"zeros before the form", Bytes(8) + Riff(Format(1) + kData), kNotStandardFile},
+        {"zeros before fmt", Riff(Bytes(8) + Format(1) + kData), kNotStandardFile},
     };
     for (const auto& [name, bytes, message] : cases) {
         WriteBytes(Path("bad.plk"), bytes);
