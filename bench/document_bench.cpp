@@ -1,5 +1,6 @@
 // Save, load and export of large recordings: time and the memory each operation adds at its
-// peak, for 250,000, 500,000 and 1,000,000 events, to show both grow linearly.
+// peak, for 250,000, 500,000 and 1,000,000 events, to show both grow linearly. Then the time
+// to refuse a 1 GB file of zeros and one of random bytes, which must not grow with their size.
 //   document_bench [MAX_EVENTS]
 #include <malloc.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "recording/document.h"
 #include "recording/midi_export.h"
@@ -56,6 +58,36 @@ Measure Run(const std::function<bool()>& operation) {
     return {took.count(), peakKnown ? StatusKb("VmHWM:") - before : -1};
 }
 
+// Writes size bytes of zeros (sparse, where the file system allows) or of random bytes.
+bool MakeJunkFile(const std::string& path, uint64_t size, bool randomBytes) {
+    std::ofstream out(path, std::ios::binary);
+    if (!randomBytes) {
+        out.close();
+        return truncate(path.c_str(), static_cast<off_t>(size)) == 0;
+    }
+    std::mt19937_64 random(11);
+    std::vector<uint64_t> block(1 << 17);  // 1 MB
+    for (uint64_t written = 0; written < size && out; written += block.size() * 8) {
+        for (uint64_t& word : block) {
+            word = random();
+        }
+        out.write(reinterpret_cast<const char*>(block.data()),
+                  static_cast<std::streamsize>(block.size() * 8));
+    }
+    return static_cast<bool>(out);
+}
+
+void ReportRefusal(const char* what, const std::string& path) {
+    const char* message = nullptr;
+    const Measure m = Run([&] {
+        plinkora::DocumentContents loaded;
+        message = plinkora::LoadDocument(path, loaded);
+        return message != nullptr;
+    });
+    std::printf("refuse  1 GB of %-7s %8.3f ms  peak +%6.1f MB  \"%s\"\n", what, m.seconds * 1000,
+                m.peakExtraKb / 1024.0, message);
+}
+
 void Report(const char* what, size_t count, const Measure& m) {
     std::printf("%-7s %8zu events: %8.1f ms  %6.1f ns/event  peak +%6.1f MB\n", what, count,
                 m.seconds * 1000, m.seconds * 1e9 / count, m.peakExtraKb / 1024.0);
@@ -90,10 +122,20 @@ int main(int argc, char** argv) {
                           loaded.events.size() == count;
                }));
         Report("export", count,
-               Run([&] { return plinkora::ExportMidiFile(events, 1297, 0, true, midi); }));
+               Run([&] { return !plinkora::ExportMidiFile(events, 1297, 0, true, midi); }));
         std::printf("        document %.1f MB, MIDI file %.1f MB\n",
                     std::filesystem::file_size(document) / 1048576.0,
                     std::filesystem::file_size(midi) / 1048576.0);
+    }
+    const std::string junk = (folder / "junk.plk").string();
+    constexpr uint64_t kGigabyte = uint64_t{1} << 30;
+    for (const bool randomBytes : {false, true}) {
+        if (!MakeJunkFile(junk, kGigabyte, randomBytes)) {
+            std::fprintf(stderr, "could not make a 1 GB file in %s\n", folder.c_str());
+            break;
+        }
+        ReportRefusal(randomBytes ? "random" : "zeros", junk);
+        std::filesystem::remove(junk);
     }
     std::filesystem::remove_all(folder);
     return 0;

@@ -27,9 +27,16 @@ class FileOutput {
 
 enum class AtomicWriteResult { kOk, kCannotCreate, kCannotWrite };
 
+// On SIGINT, SIGTERM and SIGHUP, removes the temporary files being written, then dies of the
+// signal as it would have. Signals already ignored stay ignored.
+void RemoveTemporaryFilesOnSignals();
+
 // Writes a new file beside path through fill and moves it over path only when fill and every
 // write, flush and sync succeeded; otherwise the new file is removed. Either way the file that
 // was at path is replaced whole or left exactly as it was. fill returns false to abandon.
+// A symbolic link is followed to the file it names, which is created if missing; a path that
+// names anything but a regular file is refused (kCannotCreate). A temporary file of the same
+// target that a process no longer running left behind is removed first.
 AtomicWriteResult WriteFileAtomically(const std::string& path,
                                       const std::function<bool(FileOutput&)>& fill);
 

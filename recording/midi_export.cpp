@@ -1,11 +1,13 @@
 #include "recording/midi_export.h"
 
 #include <algorithm>
+#include <array>
 
 #include "engine/key_signatures.h"
 #include "engine/key_table.h"
 #include "recording/atomic_file.h"
 #include "recording/byte_order.h"
+#include "recording/document.h"
 
 namespace plinkora {
 
@@ -42,28 +44,49 @@ void PutTrackStart(std::vector<uint8_t>& out, int32_t channel, int32_t program) 
     out.push_back(static_cast<uint8_t>(program));
 }
 
+// The octave shift each event sounds with when exported as played, as playback sounds it:
+// a press its own, a release that of its key's press. Nothing for events playback skips.
+class PlayedShifts {
+  public:
+    std::optional<int32_t> Of(const EventRecord& e) {
+        if (e.octave_shift < -1 || e.octave_shift > 1) {
+            return std::nullopt;
+        }
+        int32_t& held = heldShift_[ScanCodeOf(e.key_param) & 0xFF];
+        if (e.message == kKeyDown) {
+            held = e.octave_shift;
+        }
+        return held;
+    }
+
+  private:
+    std::array<int32_t, 256> heldShift_{};
+};
+
 // One track: the melody (channel 0, with the closing pause) or the bourdon an octave lower
 // (channel 15). Events whose key plays nothing are left out, their time carried into the next
 // delta, so everything after them keeps its place.
 std::vector<uint8_t> BuildTrack(std::span<const EventRecord> events, int32_t transposition,
-                                int32_t program, bool bourdonTrack) {
+                                int32_t program, bool bourdonTrack, bool asPlayed) {
     const int32_t channel = bourdonTrack ? kBourdonTrackChannel : kMelodyChannel;
     const int32_t octaveOffset = bourdonTrack ? -1 : 0;
     std::vector<uint8_t> track;
     PutTrackStart(track, channel, program);
+    PlayedShifts played;
     uint64_t pendingTicks = 0;
     for (const EventRecord& e : events) {
         pendingTicks += DelayToTicks(e.delay_ms);
         const KeyEntry* key = PlayingKey(ScanCodeOf(e.key_param));
-        if (key == nullptr) {
+        const std::optional<int32_t> shift = asPlayed ? played.Of(e) : 0;
+        if (key == nullptr || !shift) {
             continue;
         }
         PutVariableLength(track, pendingTicks);
         pendingTicks = 0;
         const uint8_t status = e.message == kKeyDown ? 0x90 : 0x80;
         track.push_back(static_cast<uint8_t>(status | channel));
-        track.push_back(static_cast<uint8_t>(12 * (key->octave + octaveOffset) + key->semitone +
-                                             transposition));
+        track.push_back(static_cast<uint8_t>(12 * (key->octave + octaveOffset + *shift) +
+                                             key->semitone + transposition));
         track.push_back(kVelocity);
     }
     if (!bourdonTrack) {
@@ -97,7 +120,7 @@ uint32_t DelayToTicks(uint32_t delayMs) {
 
 std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> events,
                                                   int32_t keySignature, int32_t program,
-                                                  bool bourdonOn) {
+                                                  bool bourdonOn, bool asPlayed) {
     const std::optional<int32_t> transposition = Transposition(keySignature);
     if (!transposition || program < 0 || program > 127) {
         return std::nullopt;
@@ -108,29 +131,37 @@ std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> e
     bytes::PutBe16(file, bourdonOn ? 1 : 0);
     bytes::PutBe16(file, bourdonOn ? 2 : 1);
     bytes::PutBe16(file, kTicksPerQuarter);
-    if (!PutTrack(file, BuildTrack(events, *transposition, program, false))) {
+    if (!PutTrack(file, BuildTrack(events, *transposition, program, false, asPlayed))) {
         return std::nullopt;
     }
-    if (bourdonOn && !PutTrack(file, BuildTrack(events, *transposition, program, true))) {
+    if (bourdonOn && !PutTrack(file, BuildTrack(events, *transposition, program, true, asPlayed))) {
         return std::nullopt;
     }
     return file;
 }
 
-bool ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature, int32_t program,
-                    bool bourdonOn, const std::string& path) {
+const char* ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature,
+                           int32_t program, bool bourdonOn, const std::string& path,
+                           bool asPlayed) {
     std::optional<std::vector<uint8_t>> file;
     try {
-        file = BuildMidiFile(events, keySignature, program, bourdonOn);
+        file = BuildMidiFile(events, keySignature, program, bourdonOn, asPlayed);
     } catch (const std::bad_alloc&) {
-        return false;
+        return kCannotWrite;
     }
     if (!file) {
-        return false;
+        return kCannotWrite;
     }
-    return WriteFileAtomically(path, [&](FileOutput& out) {
-               return out.Write(file->data(), file->size());
-           }) == AtomicWriteResult::kOk;
+    switch (WriteFileAtomically(
+        path, [&](FileOutput& out) { return out.Write(file->data(), file->size()); })) {
+        case AtomicWriteResult::kOk:
+            return nullptr;
+        case AtomicWriteResult::kCannotCreate:
+            return kCannotOpenToWrite;
+        case AtomicWriteResult::kCannotWrite:
+            break;
+    }
+    return kCannotWrite;
 }
 
 }  // namespace plinkora

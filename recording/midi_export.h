@@ -17,14 +17,18 @@ inline constexpr uint32_t kTempoMicroseconds = 759494;
 uint32_t DelayToTicks(uint32_t delayMs);
 
 // The Standard MIDI File for a recording: format 0, or format 1 with a bourdon track. None
-// when the key signature is none of the 24.
+// when the key signature is none of the 24. The octave shifts of Shift and Ctrl chords are
+// left out unless asPlayed, which writes each note in the octave it sounded in (a release
+// ends the note its key's press began; events playback would skip are left out too).
 std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> events,
                                                   int32_t keySignature, int32_t program,
-                                                  bool bourdonOn);
+                                                  bool bourdonOn, bool asPlayed = false);
 
 // Writes BuildMidiFile's bytes to path without ever leaving a partial file or losing the file
-// that was there. True on success.
-bool ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature, int32_t program,
-                    bool bourdonOn, const std::string& path);
+// that was there. Null on success, else a message format: kCannotOpenToWrite when path cannot
+// take a file, kCannotWrite otherwise.
+const char* ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature,
+                           int32_t program, bool bourdonOn, const std::string& path,
+                           bool asPlayed = false);
 
 }  // namespace plinkora

@@ -4,6 +4,7 @@
 
 #include "dialogs/dialogs.h"
 #include "engine/system_midi_outputs.h"
+#include "recording/atomic_file.h"
 #include "recording/clock.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     if (std::optional<int> status = plinkora::AnswerInformationOption(argc, argv)) {
         return *status;
     }
+    plinkora::RemoveTemporaryFilesOnSignals();
     std::optional<plinkora::DisplayOpeningGuard> guard(std::in_place);
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     guard.reset();

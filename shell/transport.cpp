@@ -192,10 +192,11 @@ void ExportCommand(Shell& shell) {
         return;
     }
     const Performance& performance = shell.performance;
-    if (!ExportMidiFile(shell.recording.recordingList, performance.keySignature,
-                        performance.program, performance.bourdonOn, document.exportPath)) {
-        // A file that was not written must not pass for exported.
-        ShowDocumentError(shell, kCannotWrite, document.exportTitle);
+    // A file that was not written must not pass for exported.
+    if (const char* error =
+            ExportMidiFile(shell.recording.recordingList, performance.keySignature,
+                           performance.program, performance.bourdonOn, document.exportPath)) {
+        ShowDocumentError(shell, error, document.exportTitle);
     }
 }
 

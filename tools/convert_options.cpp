@@ -36,6 +36,10 @@ const char* const kConvertHelp =
     "                      system's General MIDI SoundFont\n"
     "  --info              print the event count, the playing time in seconds, the key\n"
     "                      signature, the bourdon flag and the saving date\n"
+    "  --as-played         MIDI only: write every note in the octave it was played in, with\n"
+    "                      the octave shift of Shift and Ctrl chords, so the file sounds as\n"
+    "                      the performance did; without it the shifts are left out, as the\n"
+    "                      program's own export does\n"
     "  -h, --help          this text\n"
     "\n"
     "Exit status: 0 done, 1 the document or an output could not be read or written (the\n"
@@ -146,6 +150,9 @@ std::variant<ConvertOptions, UsageError> CheckPositionals(ConvertOptions o,
     if (o.help) {
         return o;
     }
+    if (o.info && o.asPlayed) {
+        return UsageError{"--as-played is for MIDI output only"};
+    }
     if (o.info) {
         if (files.size() != 1) {
             return UsageError{"--info takes one document"};
@@ -163,6 +170,9 @@ std::variant<ConvertOptions, UsageError> CheckPositionals(ConvertOptions o,
         return UsageError{"the output must end in .mid or .wav"};
     }
     o.kind = *kind;
+    if (o.asPlayed && o.kind != OutputKind::kMidi) {
+        return UsageError{"--as-played is for MIDI output only"};  // audio always sounds shifted
+    }
     return o;
 }
 
@@ -188,6 +198,8 @@ std::variant<ConvertOptions, UsageError> ParseConvertOptions(int argc, const cha
             o.help = true;
         } else if (arg == "--info") {
             o.info = true;
+        } else if (arg == "--as-played") {
+            o.asPlayed = true;
         } else {
             std::string_view name = arg;
             std::string_view value;

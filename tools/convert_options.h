@@ -12,6 +12,7 @@ enum class OutputKind { kMidi, kWave };
 struct ConvertOptions {
     bool help = false;
     bool info = false;
+    bool asPlayed = false;  // MIDI output with the recorded octave shifts
     std::string input;
     std::string output;
     OutputKind kind = OutputKind::kMidi;

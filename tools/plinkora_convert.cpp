@@ -4,6 +4,7 @@
 
 #include "engine/builtin_synth.h"
 #include "engine/key_signatures.h"
+#include "recording/atomic_file.h"
 #include "recording/document.h"
 #include "recording/midi_export.h"
 #include "recording/offline_render.h"
@@ -86,8 +87,9 @@ int Convert(const ConvertOptions& o) {
     if (o.kind == OutputKind::kWave) {
         return WriteAudio(o, doc, s);
     }
-    if (!ExportMidiFile(doc.events, s.keySignature, s.program, s.bourdonOn, o.output)) {
-        return Fail(kCannotWrite, o.output);
+    if (const char* failure = ExportMidiFile(doc.events, s.keySignature, s.program, s.bourdonOn,
+                                             o.output, o.asPlayed)) {
+        return Fail(failure, o.output);
     }
     return 0;
 }
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "plinkora-convert: %s\n%s", error->what.c_str(), kConvertUsage);
         return 2;
     }
+    RemoveTemporaryFilesOnSignals();
     const ConvertOptions& options = std::get<ConvertOptions>(parsed);
     if (options.help) {
         std::printf("%s\n%s", kConvertUsage, kConvertHelp);

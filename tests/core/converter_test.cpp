@@ -113,6 +113,8 @@ TEST(ConvertOptionsTest, ReadsEveryOptionAndRefusesWhatItCannotUse) {
     EXPECT_EQ(plain.keySignature, 1298);
     EXPECT_FALSE(plain.bourdon);
     EXPECT_EQ(plain.kind, OutputKind::kMidi);
+    EXPECT_FALSE(plain.asPlayed);
+    EXPECT_TRUE(std::get<ConvertOptions>(Parse("--as-played a.plk b.mid")).asPlayed);
     EXPECT_TRUE(std::get<ConvertOptions>(Parse("--info a.plk")).info);
     EXPECT_TRUE(std::get<ConvertOptions>(Parse("-h")).help);
 
@@ -121,7 +123,7 @@ TEST(ConvertOptionsTest, ReadsEveryOptionAndRefusesWhatItCannotUse) {
           "--key-signature 1306 a.plk b.mid", "--key-signature C a.plk b.mid",
           "--program 128 a.plk b.mid", "--force 0 a.plk b.wav", "--track 16 a.plk b.wav",
           "--track 1x a.plk b.wav", "--bourdon yes a.plk b.mid", "--loud a.plk b.mid",
-          "a.plk b.mid --program"}) {
+          "a.plk b.mid --program", "--as-played a.plk b.wav", "--as-played --info a.plk"}) {
         EXPECT_TRUE(std::holds_alternative<UsageError>(Parse(bad))) << bad;
     }
 }

@@ -134,7 +134,7 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
 
     EXPECT_EQ(SaveDocument(events, 1297, false, Path("gone/song.plk")), kCannotOpenToWrite);
     std::filesystem::create_directory(Path("folder.plk"));
-    EXPECT_EQ(SaveDocument(events, 1297, false, Path("folder.plk")), kCannotWrite);
+    EXPECT_EQ(SaveDocument(events, 1297, false, Path("folder.plk")), kCannotOpenToWrite);
     EXPECT_EQ(FolderEntries().size(), 2u);  // song.plk and folder.plk, no leftovers
 }
 

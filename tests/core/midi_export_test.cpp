@@ -1,6 +1,7 @@
 #include "recording/midi_export.h"
 
 #include "file_test_support.h"
+#include "recording/document.h"
 #include "recording/recording.h"
 
 namespace plinkora::testing {
@@ -47,6 +48,18 @@ TEST(MidiExport, TheBourdonTrackDoublesAnOctaveLowerOnChannelSixteen) {
                       kTempo + "00CF29 009F327F 008F327F" + kEnd}));
 }
 
+TEST(MidiExport, AsPlayedEachNoteKeepsTheOctaveItSoundedIn) {
+    const uint32_t kS = 31u << 16;             // degree "2"
+    const EventList events{{0, 256, kA, 1},    // a Shift chord: C6
+                           {0, 256, kS, 0},    // D5
+                           {0, 257, kA, 0},    // the chord's release ends C6
+                           {0, 256, kA, 5},    // no such shift: playback skips it
+                           {0, 257, kS, -1}};  // ends D5
+    EXPECT_EQ(BuildMidiFile(events, 1297, 0, true, true),
+              Smf(1, {kTempo + "00C000 0090487F 00903E7F 0080487F 00803E7F" + kClose + kEnd,
+                      kTempo + "00CF00 009F3C7F 009F327F 008F3C7F 008F327F" + kEnd}));
+}
+
 TEST(MidiExport, KeysThatPlayNothingLeaveTheirTimeToTheNextEvent) {
     const EventList events{{2000, 256, 0, 0},          // a silent key
                            {1000, 256, 99u << 16, 0},  // beyond the table
@@ -63,13 +76,13 @@ TEST_F(MidiExportFile, WritesTheBuiltBytesAndRefusesWithoutLeavingAPartialFile) 
     const EventList events{{10, 256, kA, 0}, {10, 257, kA, 0}};
     EXPECT_FALSE(BuildMidiFile(events, 1306, 0, false));  // an unknown key signature
     EXPECT_FALSE(BuildMidiFile(events, 1297, 128, false));
-    ASSERT_TRUE(ExportMidiFile(events, 1301, 5, true, Path("song.mid")));
+    ASSERT_EQ(ExportMidiFile(events, 1301, 5, true, Path("song.mid")), nullptr);
     const Bytes written = ReadBytes(Path("song.mid"));
     EXPECT_EQ(written, *BuildMidiFile(events, 1301, 5, true));
 
-    EXPECT_FALSE(ExportMidiFile(events, 1310, 5, true, Path("song.mid")));
-    EXPECT_FALSE(ExportMidiFile(events, 1310, 5, true, Path("new.mid")));
-    EXPECT_FALSE(ExportMidiFile(events, 1297, 5, true, Path("gone/new.mid")));
+    EXPECT_EQ(ExportMidiFile(events, 1310, 5, true, Path("song.mid")), kCannotWrite);
+    EXPECT_EQ(ExportMidiFile(events, 1310, 5, true, Path("new.mid")), kCannotWrite);
+    EXPECT_EQ(ExportMidiFile(events, 1297, 5, true, Path("gone/new.mid")), kCannotOpenToWrite);
     EXPECT_EQ(ReadBytes(Path("song.mid")), written);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mid"});
 }

@@ -4,10 +4,12 @@ mido (an independent reader), the .wav files with the wave module, exit statuses
 
 import math
 import os
+import signal
 import struct
 import subprocess
 import sys
 import tempfile
+import time
 import wave
 
 import mido
@@ -98,6 +100,16 @@ def check_midi(work):
     check([n[:4] for n in track_notes(midi.tracks[0])[:-2]] == expected_notes(events, 1332, 0, 0),
           "--key-signature 6=#a transposes by one semitone")
 
+    # --as-played keeps each chord's octave shift (here every release has its press's shift).
+    out = os.path.join(work, "played.mid")
+    check(run("--as-played", path, out).returncode == 0, "--as-played exits 0")
+    shifted = [(t, kind, note + 12 * e[3], ch) for (t, kind, note, ch), e in
+               zip(expected_notes(events, 1298, 0, 0), events)]
+    check([n[:4] for n in track_notes(mido.MidiFile(out).tracks[0])[:-2]] == shifted,
+          "--as-played writes the octave each note was played in")
+    result = run("--help")
+    check("--as-played" in result.stdout, "--help explains --as-played")
+
     result = run("--info", path)
     length = sum(max(d, 5) for d, _m, _k, _s in events) / 1000
     for line in ("Events: 6", f"Length: {length:.3f} s", "Key signature: 1298 (1=D)",
@@ -153,10 +165,38 @@ def check_command_line(work):
         "--info", ".wav", ".mid")), "--help exits 0 and explains every option")
 
 
+def check_targets_and_signals(work):
+    one = write_document(os.path.join(work, "one.plk"), [(0, 256, 30, 0), (50, 257, 30, 0)])
+    pipe = os.path.join(work, "pipe.mid")
+    os.mkfifo(pipe)
+    os.symlink("pipe.mid", os.path.join(work, "to-pipe.mid"))
+    for target in (pipe, os.path.join(work, "to-pipe.mid")):
+        result = run(one, target)
+        check(result.returncode == 1 and result.stderr.strip() == f"Can not open file {target} to write.",
+              f"a pipe is not replaced: {result.stderr!r}")
+    check(os.path.exists(pipe) and not os.path.isfile(pipe), "the pipe is still a pipe")
+
+    # An hour of sound takes long enough to render that the signal comes mid-write.
+    long = write_document(os.path.join(work, "long.plk"), [(0, 256, 30, 0), (3600000, 257, 30, 0)])
+    for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        folder = tempfile.mkdtemp(dir=work)
+        render = subprocess.Popen([CONVERT, "--soundfont", SOUNDFONT, long,
+                                   os.path.join(folder, "x.wav")], stderr=subprocess.DEVNULL)
+        for _ in range(1000):
+            if os.listdir(folder) or render.poll() is not None:
+                break
+            time.sleep(0.01)
+        render.send_signal(number)
+        render.wait(timeout=60)
+        check(render.returncode == -number and os.listdir(folder) == [],
+              f"signal {number}: status {render.returncode}, left {os.listdir(folder)}")
+
+
 def main():
     with tempfile.TemporaryDirectory() as work:
         check_midi(work)
         check_command_line(work)
+        check_targets_and_signals(work)
         check_wav(work)
     print(f"{len(failures)} check(s) failed" if failures else "all converter checks passed")
     return 1 if failures else 0
