@@ -43,13 +43,13 @@ void BeginRecording(Recording& r) {
     r.lastEventTime = r.Clock().NowMs();
 }
 
-void EndRecording(Recording& r) {
+bool EndRecording(Recording& r) {
     if (r.recordingList.empty()) {
         r.documentModified = false;
     }
     r.isRecording = false;
     FreePlaybackCopy(r);
-    CopyForPlayback(r, r.recordingList);
+    return CopyForPlayback(r, r.recordingList);
 }
 
 bool CopyForPlayback(Recording& r, std::span<const EventRecord> list) {

@@ -41,8 +41,9 @@ class Recording final : public KeyRecorder {
 
 // The data work of "Begin to Record": the caller has checked that the device is open.
 void BeginRecording(Recording& r);
-// The data work of "End Recording": the list becomes the playback copy.
-void EndRecording(Recording& r);
+// The data work of "End Recording": the list becomes the playback copy; false when memory ran
+// out for it (the copy is then empty).
+bool EndRecording(Recording& r);
 // Replaces the playback copy; false (copy left empty) when memory runs out.
 bool CopyForPlayback(Recording& r, std::span<const EventRecord> list);
 void FreePlaybackCopy(Recording& r);

@@ -87,8 +87,11 @@ std::optional<std::string> QtPrompts::ChooseFile(QWidget* owner, FileDialogKind 
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    if (!lastPath.empty()) {
-        dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(lastPath)));
+    const QString last = QFile::decodeName(QByteArray::fromStdString(lastPath));
+    if (last.endsWith(QLatin1Char('/'))) {
+        dialog.setDirectory(last);  // a folder to start in, with no name offered
+    } else if (!last.isEmpty()) {
+        dialog.selectFile(last);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;

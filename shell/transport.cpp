@@ -45,11 +45,19 @@ bool ChooseFile(Shell& shell, FileDialogKind kind, std::string& path, std::strin
     return true;
 }
 
+// Out of memory, playback has nothing to play; the user is told why. The box has no owner, as
+// the window may be busy with anything.
+void TellPlaybackCopyFailed(Shell& shell) {
+    shell.prompts.ShowMessage(nullptr, MessageIcon::None, "错误", "内存分配错误.");
+}
+
 // A loaded document's key signature, bourdon flag, title and transport state. The start-up
 // load leaves Export grayed and does not repaint.
 void ApplyLoadedDocument(Shell& shell, const DocumentContents& loaded, bool atStartup) {
     Recording& recording = shell.recording;
-    CopyForPlayback(recording, recording.recordingList);
+    if (!CopyForPlayback(recording, recording.recordingList)) {
+        TellPlaybackCopyFailed(shell);
+    }
     if (!atStartup) {
         shell.window.Repaint();
     }
@@ -64,6 +72,14 @@ void ApplyLoadedDocument(Shell& shell, const DocumentContents& loaded, bool atSt
     if (!atStartup) {
         Enable(shell, {kExportCommand}, true);
     }
+}
+
+// A document that failed to load has no name; the next save dialog opens in its folder.
+void ForgetFailedDocument(Shell& shell) {
+    DocumentState& document = shell.document;
+    document.documentTitle.clear();
+    const std::filesystem::path folder = std::filesystem::path(document.documentPath).parent_path();
+    document.documentPath = folder.empty() ? std::string() : (folder / "").string();
 }
 
 bool InKeySignatureRange(int32_t id) {
@@ -95,6 +111,11 @@ void BeginRecordCommand(Shell& shell) {
     if (!DeviceReady(shell)) {
         return;
     }
+    // A new recording drops the list, so an unsaved take is asked about as Load and Close do.
+    if (shell.recording.documentModified &&
+        AskSaveChanges(shell, shell.document.documentTitle) == Answer::Cancel) {
+        return;
+    }
     Enable(shell, {kBeginRecordCommand}, false);
     Enable(shell, {kEndRecordCommand}, true);
     Enable(shell,
@@ -116,7 +137,9 @@ void EndRecordCommand(Shell& shell) {
     }
     Enable(shell, {kEndPlayingCommand}, false);
     Enable(shell, {kLoadCommand}, true);
-    EndRecording(recording);
+    if (!EndRecording(recording)) {
+        TellPlaybackCopyFailed(shell);
+    }
 }
 
 void PlayCommand(Shell& shell, bool loop) {
@@ -177,7 +200,8 @@ void LoadCommand(Shell& shell) {
     DocumentContents loaded;
     if (const char* error = LoadDocument(document.documentPath, loaded)) {
         ShowDocumentError(shell, error, document.documentTitle);
-        document.documentTitle.clear();
+        ForgetFailedDocument(shell);
+        SetDocumentTitle(shell, document.documentTitle);
         return;
     }
     shell.recording.recordingList = std::move(loaded.events);
@@ -207,7 +231,7 @@ bool LoadStartupDocument(Shell& shell, const std::string& commandLine) {
     DocumentContents loaded;
     if (const char* error = LoadDocument(document.documentPath, loaded)) {
         ShowDocumentError(shell, error, commandLine);
-        document.documentTitle.clear();
+        ForgetFailedDocument(shell);
         return false;
     }
     shell.recording.recordingList = std::move(loaded.events);

@@ -47,8 +47,9 @@ struct ScriptedPrompts final : Prompts {
         return Next(answers, Answer::Cancel);
     }
     std::optional<std::string> ChooseFile(QWidget*, FileDialogKind kind,
-                                          const std::string&) override {
+                                          const std::string& lastPath) override {
         fileDialogs.push_back(kind);
+        lastPaths.push_back(lastPath);
         return Next<std::optional<std::string>>(files, std::nullopt);
     }
     void ShowDialog(QWidget*, DialogKind kind) override { dialogs.push_back(kind); }
@@ -58,6 +59,7 @@ struct ScriptedPrompts final : Prompts {
     std::deque<Answer> answers;
     std::deque<std::optional<std::string>> files;
     std::vector<FileDialogKind> fileDialogs;
+    std::vector<std::string> lastPaths;  // where each file dialog opened
     std::vector<DialogKind> dialogs;
 };
 

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "failing_allocation.h"
 #include "recording/document.h"
 #include "recording/midi_export.h"
 #include "recording/playback.h"
@@ -137,6 +138,37 @@ TEST_F(TransportTest, AnUnsavedRecordingIsAskedAboutBeforeLoadLogOffOrClose) {
     EXPECT_EQ(prompts_.questions.size(), 7u);
 }
 
+TEST_F(TransportTest, RecordingOverAnUnsavedTakeAsksFirst) {
+    MainWindow& window = Start();
+    RecordA();
+    prompts_.answers = {Answer::Cancel, Answer::Yes};
+    Choose(kBeginRecordCommand);
+    EXPECT_EQ(Grayed(), kReady);
+    EXPECT_EQ(window.recording().RecordedCount(), 2u);
+    prompts_.files = {Temp("take.plk")};
+    Choose(kBeginRecordCommand);
+    EXPECT_EQ(Grayed(), kRecording);
+    EXPECT_EQ(prompts_.questions,
+              std::vector<std::string>(2, "Plinkora: Do you save current change in Untitled?"));
+    EXPECT_EQ(Bytes(Temp("take.plk")).size(), 104u + 2 * 16);
+    Choose(kEndRecordCommand);
+    Choose(kBeginRecordCommand);  // saved, and then nothing recorded: nothing to ask
+    EXPECT_EQ(prompts_.questions.size(), 2u);
+}
+
+TEST_F(TransportTest, NoMemoryForThePlaybackCopyIsReported) {
+    MainWindow& window = Start();
+    Choose(kBeginRecordCommand);
+    window.recording().recordingList.assign(5000, {20, 256, KeyParam(30), 0});
+    {
+        FailingAllocation noLargeBlocks(5000 * sizeof(EventRecord));
+        Choose(kEndRecordCommand);
+    }
+    EXPECT_EQ(prompts_.messages, (Messages{{MessageIcon::None, "错误: 内存分配错误."}}));
+    EXPECT_EQ(window.recording().PlaybackCount(), 0u);
+    EXPECT_EQ(window.recording().RecordedCount(), 5000u);
+}
+
 TEST_F(TransportTest, FailedSaveExportAndLoadAreReportedAndKeepTheRecording) {
     MainWindow& window = Start();
     RecordA();
@@ -152,17 +184,18 @@ TEST_F(TransportTest, FailedSaveExportAndLoadAreReportedAndKeepTheRecording) {
     Choose(kLoadCommand);
     EXPECT_EQ(prompts_.messages,
               (Messages{{MessageIcon::Warning, "Plinkora: Can not open file tune.plk to write."},
-                        {MessageIcon::Warning, "Plinkora: Can not write to file tune.mid."},
+                        {MessageIcon::Warning, "Plinkora: Can not open file tune.mid to write."},
                         {MessageIcon::Warning,
                          "Plinkora: File junk.plk is not a standard Plinkora file."}}));
-    EXPECT_EQ(Title(), "Plinkora - [first.plk]");
+    EXPECT_EQ(Title(), "Plinkora - [Untitled]");
     EXPECT_EQ(window.recording().RecordedCount(), 2u);
     EXPECT_EQ(Grayed(), kReadySaved);
 
-    // The failed load forgot the name, so Save asks for one.
+    // The failed load forgot the name, so Save asks for one, in the broken file's folder.
     RecordA();
     Choose(kSaveCommand);
     EXPECT_EQ(prompts_.fileDialogs.back(), FileDialogKind::SaveDocument);
+    EXPECT_EQ(prompts_.lastPaths.back(), dir_.path().toStdString() + "/");
 }
 
 }  // namespace
