@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 #include <array>
 
 #include "shell/command_ids.h"
@@ -20,5 +21,17 @@ struct WindowLayout {
 };
 
 WindowLayout ComputeLayout(int clientWidth, int clientHeight, int charWidth, int charHeight);
+
+// What the client area shows besides the fixed-size pictures, in pixels of the window's font.
+struct ClientTexts {
+    int charWidth;
+    int charHeight;
+    int widestBarCaption;  // "Force" or "Freq"
+    int hintWidth;
+};
+
+// The smallest client area in which the layout above keeps the picture, the keyboard, the two
+// bars and their captions, the buttons and the two text lines clear of each other.
+QSize MinimumClientSize(const ClientTexts& texts);
 
 }  // namespace plinkora

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSessionManager>
 #include <QToolBar>
+#include <QWindow>
 #include <algorithm>
 
 #include "engine/controls.h"
@@ -24,6 +25,7 @@
 #include "shell/transport.h"
 #include "view/artwork.h"
 #include "view/keyboard_view.h"
+#include "view/window_texts.h"
 
 namespace plinkora {
 
@@ -46,6 +48,14 @@ void FitCaptions(const std::array<QPushButton*, kTransportButtonCount>& buttons)
     for (QPushButton* button : buttons) {
         button->setFont(font);
     }
+}
+
+QSize ViewMinimumSize(const KeyboardView& view) {
+    const QFontMetrics metrics(view.font());
+    const int widestCaption = std::max(metrics.horizontalAdvance(QStringLiteral("Force")),
+                                       metrics.horizontalAdvance(QStringLiteral("Freq")));
+    return MinimumClientSize({view.CharSize().width(), view.CharSize().height(), widestCaption,
+                              metrics.horizontalAdvance(QString::fromLatin1(kHintText))});
 }
 
 }  // namespace
@@ -96,6 +106,7 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     setCentralWidget(view_);
     charWidth_ = view_->CharSize().width();
     charHeight_ = view_->CharSize().height();
+    view_->setMinimumSize(ViewMinimumSize(*view_));
     performance_.painter = view_;
     view_->installEventFilter(this);
     connect(view_, &KeyboardView::MouseKey, this,
@@ -140,7 +151,19 @@ void MainWindow::PlaceOnScreen() {
     QMenuBar probe;
     probe.addMenu(QStringLiteral("M"));
     const QRect area = screen->geometry();
-    setGeometry(area.x(), area.y(), area.width(), area.height() - probe.sizeHint().height());
+    placement_ = QRect(area.x(), area.y(), area.width(), area.height() - probe.sizeHint().height())
+                     .intersected(screen->availableGeometry());
+    setGeometry(placement_);
+}
+
+// A window manager puts its frame around the size asked for, so the window stuck out of the
+// screen: once the frame is known, the whole window, frame included, takes the placement.
+void MainWindow::FitFrameOnScreen() {
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    if (!placement_.isEmpty() && !frame.isNull()) {
+        setGeometry(placement_.marginsRemoved(frame));
+    }
+    placement_ = QRect();
 }
 
 void MainWindow::CreateScrollBars() {
@@ -248,6 +271,8 @@ bool MainWindow::event(QEvent* event) {
         keyInput_.BeforeShortcut(*static_cast<QKeyEvent*>(event));
     } else if (event->type() == QEvent::WindowDeactivate) {
         ReleaseHeldKeys();  // the releases of held keys now go to another window
+    } else if (event->type() == QEvent::WindowActivate && !placement_.isEmpty()) {
+        FitFrameOnScreen();  // the first activation comes once the frame is there
     }
     return QMainWindow::event(event);
 }

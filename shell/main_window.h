@@ -82,6 +82,7 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     explicit MainWindow(const ShellServices& services);
     bool Initialise(const std::string& commandLine);
     void PlaceOnScreen();
+    void FitFrameOnScreen();
     void CreateScrollBars();
     void CreateTransportButtons();
     void CreateToolbar();
@@ -109,6 +110,7 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     int charWidth_ = 0;
     int charHeight_ = 0;
     WindowLayout layout_;
+    QRect placement_;  // the whole window's place on the screen, until the frame has been fitted
 };
 
 }  // namespace plinkora

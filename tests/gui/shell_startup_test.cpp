@@ -6,7 +6,9 @@
 #include "shell/command_ids.h"
 #include "shell/layout.h"
 #include "shell_test_fixture.h"
+#include "view/keyboard_geometry.h"
 #include "view/keyboard_view.h"
+#include "view/window_texts.h"
 
 namespace plinkora::testing {
 namespace {
@@ -72,6 +74,39 @@ TEST_F(StartupTest, LayoutFollowsTheClientArea) {
     EXPECT_EQ(window.FreqBar()->geometry(), expected.freqBar);
     EXPECT_EQ(window.Button(kEndPlayingCommand)->geometry(), expected.buttons[4]);
     EXPECT_EQ(view->KeyboardOriginPoint(), QPoint(expected.keyboardLeft, expected.keyboardTop));
+}
+
+TEST_F(StartupTest, AtItsSmallestTheWindowStillOverlapsNothing) {
+    MainWindow& window = Start();
+    window.resize(200, 150);
+    KeyboardView& view = *window.View();
+    ASSERT_TRUE(WaitUntil([&] { return view.size() == view.minimumSize(); }));
+    const int w = view.width(), h = view.height(), ch = view.CharSize().height();
+    const QPoint origin = view.KeyboardOriginPoint();
+    const QFontMetrics metrics(view.font());
+    const auto caption = [&](int numerator, const char* text) {
+        return QRect(w * numerator / 160, origin.y() + kKeyboardHeight,
+                     metrics.horizontalAdvance(QLatin1String(text)), ch);
+    };
+    std::vector<std::pair<const char*, QRect>> parts = {
+        {"picture", QRect((w - kPictureWidth) / 2, (origin.y() - 173) / 2 + 32, kPictureWidth,
+                          kPictureHeight)},
+        {"keyboard", QRect(origin.x() - kCapWidth, origin.y(), kKeyboardWidth, kKeyboardHeight)},
+        {"force bar", window.ForceBar()->geometry()},
+        {"freq bar", window.FreqBar()->geometry()},
+        {"Force", caption(143, "Force")},
+        {"Freq", caption(151, "Freq")},
+        {"buttons", window.Button(kBeginRecordCommand)
+                        ->geometry()
+                        .united(window.Button(kEndPlayingCommand)->geometry())},
+        {"status and hint", QRect(0, h - 4 * ch, metrics.horizontalAdvance(kHintText), 2 * ch)}};
+    for (size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_TRUE(view.rect().contains(parts[i].second)) << parts[i].first;
+        for (size_t j = i + 1; j < parts.size(); ++j) {
+            EXPECT_FALSE(parts[i].second.intersects(parts[j].second))
+                << parts[i].first << " and " << parts[j].first;
+        }
+    }
 }
 
 // A document loaded from the command line is saved, but Export waits for a played end.
