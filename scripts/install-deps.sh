@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Plinkora needs that are missing: "build" for building and
-# running the program, "test" for that plus everything the test suite uses.
+# running the program, "test" for that plus everything the test suite uses, "package" for
+# building plus what making the Debian package takes.
 set -euo pipefail
 
 build_packages=(
@@ -18,11 +19,14 @@ test_packages=(
     imagemagick
     dbus at-spi2-core python3-pyatspi
 )
+# dpkg-shlibdeps finds the package's dependencies for CPack.
+package_packages=(dpkg-dev file)
 
 packages=("${build_packages[@]}")
-if [[ "${1:-build}" == "test" ]]; then
-    packages+=("${test_packages[@]}")
-fi
+case "${1:-build}" in
+    test) packages+=("${test_packages[@]}") ;;
+    package) packages+=("${package_packages[@]}") ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
