@@ -96,7 +96,7 @@ bool RenderPerformance(std::span<const EventRecord> events, const RenderSettings
     Renderer renderer(target, sink);
     uint64_t dueMs = 0;
     for (const EventRecord& e : events) {
-        dueMs += PlaybackGapMs(e);
+        dueMs = NextDueMs(dueMs, e);
         if (!renderer.RenderUntil(FrameAt(dueMs, sampleRate))) {
             return false;
         }

@@ -27,14 +27,6 @@ void PlayRecordedEvent(Performance& p, const EventRecord& event) {
     p.painter->DrawKeyCap(static_cast<int>(keyIndex), down, true, event.octave_shift);
 }
 
-uint64_t PlaybackDurationMs(std::span<const EventRecord> events) {
-    uint64_t total = 0;
-    for (const EventRecord& e : events) {
-        total += PlaybackGapMs(e);
-    }
-    return total;
-}
-
 void EndPlaying(Performance& p, PlaybackScheduler& scheduler) {
     scheduler.StopPlayback();
     ReleaseAllKeys(p);

@@ -1,22 +1,11 @@
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
-#include <span>
-
 #include "engine/performance.h"
+#include "recording/due_times.h"
 #include "recording/event_record.h"
 #include "recording/scheduler.h"
 
 namespace plinkora {
-
-// How long after the event before it the scheduler delivers an event.
-constexpr uint32_t PlaybackGapMs(const EventRecord& event) {
-    return std::max(event.delay_ms, kMinimumEventGapMs);
-}
-
-// How long a single play takes, from its start to its last event.
-uint64_t PlaybackDurationMs(std::span<const EventRecord> events);
 
 // Window thread: sounds and draws one played-back event with the settings of this moment:
 // key signature, force, channel and bourdon. Skipped while the device is closed.

@@ -6,8 +6,6 @@
 #include <chrono>
 #include <system_error>
 
-#include "recording/playback.h"
-
 namespace plinkora {
 
 namespace {
@@ -28,7 +26,10 @@ thread_local const PlaybackScheduler* runningScheduler = nullptr;
 
 }  // namespace
 
-PlaybackScheduler::PlaybackScheduler(PlaybackSink& sink) : sink_(sink) {}
+const SteadySchedulerClock PlaybackScheduler::steadyClock_;
+
+PlaybackScheduler::PlaybackScheduler(PlaybackSink& sink, const SchedulerClock& clock)
+    : sink_(sink), clock_(clock) {}
 
 PlaybackScheduler::~PlaybackScheduler() {
     StopPlayback();
@@ -48,8 +49,8 @@ bool PlaybackScheduler::StartPlayback(SharedEventList events, bool loop) {
     playing_ = true;
     try {
         // Deadlines count from now, so the thread's own start-up delays nothing.
-        thread_ = std::thread(&PlaybackScheduler::Run, this, std::cref(*current_), loop,
-                              std::chrono::steady_clock::now());
+        thread_ =
+            std::thread(&PlaybackScheduler::Run, this, std::cref(*current_), loop, clock_.Now());
     } catch (const std::system_error&) {
         playing_ = false;
         current_.reset();
@@ -82,22 +83,22 @@ bool PlaybackScheduler::IsPlaying() const {
     return playing_;
 }
 
-bool PlaybackScheduler::WaitUntilDueOrStopped(std::chrono::steady_clock::time_point due) noexcept {
+bool PlaybackScheduler::WaitUntilDueOrStopped(SchedulerClock::TimePoint due) noexcept {
     std::unique_lock lock(mutex_);
-    return !wake_.wait_until(lock, due, [this] { return stopRequested_; });
+    return clock_.WaitUntil(lock, wake_, due, stopRequested_);
 }
 
 void PlaybackScheduler::Run(const EventList& events, bool loop,
-                            std::chrono::steady_clock::time_point start) noexcept {
+                            SchedulerClock::TimePoint start) noexcept {
     runningScheduler = this;
     RaiseTimingPriority();
     // Deadlines add up from one starting point, so a late wake-up shortens the next wait
     // instead of pushing every later event back.
-    auto due = start;
+    uint64_t dueMs = 0;
     size_t next = 0;
     for (;;) {
-        due += std::chrono::milliseconds(PlaybackGapMs(events[next]));
-        if (!WaitUntilDueOrStopped(due)) {
+        dueMs = NextDueMs(dueMs, events[next]);
+        if (!WaitUntilDueOrStopped(start + std::chrono::milliseconds(dueMs))) {
             return;
         }
         sink_.PostPlaybackEvent(events[next]);

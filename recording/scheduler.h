@@ -6,11 +6,33 @@
 #include <mutex>
 #include <thread>
 
+#include "recording/due_times.h"
 #include "recording/recording.h"
 
 namespace plinkora {
 
-inline constexpr uint32_t kMinimumEventGapMs = 5;
+// Where the scheduler reads the time and waits for a deadline. Tests put a clock of their own.
+class SchedulerClock {
+  public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+    virtual ~SchedulerClock() = default;
+    // Any thread.
+    virtual TimePoint Now() const = 0;
+    // Scheduler thread, lock held on the mutex wake goes with: waits until due, or until
+    // stopped holds once wake has been notified. False when stopped.
+    virtual bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                           TimePoint due, const bool& stopped) const noexcept = 0;
+};
+
+// The machine's monotonic clock; its waits sleep.
+class SteadySchedulerClock final : public SchedulerClock {
+  public:
+    TimePoint Now() const override { return std::chrono::steady_clock::now(); }
+    bool WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& wake, TimePoint due,
+                   const bool& stopped) const noexcept override {
+        return !wake.wait_until(lock, due, [&stopped] { return stopped; });
+    }
+};
 
 // Where the scheduler thread delivers what falls due. Both posts come from the scheduler
 // thread and must only queue work for the window thread: never sound, draw or block there.
@@ -29,10 +51,10 @@ class PlaybackSink {
 
 // Plays a list in real time on a thread of its own. Event k falls due max(delay_ms, 5) ms after
 // event k - 1 fell due, counted from absolute deadlines, so lateness never accumulates.
-// The sink must outlive the scheduler.
+// The sink and the clock must outlive the scheduler.
 class PlaybackScheduler {
   public:
-    explicit PlaybackScheduler(PlaybackSink& sink);
+    explicit PlaybackScheduler(PlaybackSink& sink, const SchedulerClock& clock = steadyClock_);
     ~PlaybackScheduler();  // stops any playback first
     PlaybackScheduler(const PlaybackScheduler&) = delete;
     PlaybackScheduler& operator=(const PlaybackScheduler&) = delete;
@@ -50,11 +72,12 @@ class PlaybackScheduler {
 
   private:
     // Scheduler thread: allocates nothing, throws nothing, reaches the window only via sink_.
-    void Run(const EventList& events, bool loop,
-             std::chrono::steady_clock::time_point start) noexcept;
-    bool WaitUntilDueOrStopped(std::chrono::steady_clock::time_point due) noexcept;
+    void Run(const EventList& events, bool loop, SchedulerClock::TimePoint start) noexcept;
+    bool WaitUntilDueOrStopped(SchedulerClock::TimePoint due) noexcept;
 
+    static const SteadySchedulerClock steadyClock_;
     PlaybackSink& sink_;
+    const SchedulerClock& clock_;
     std::thread thread_;
     SharedEventList current_;  // window thread only; released only after the thread has ended
     mutable std::mutex mutex_;

@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "engine/key_table.h"
 #include "recording/playback.h"
 #include "recording/playback_queue.h"
 
@@ -74,71 +73,112 @@ SharedEventList List(std::initializer_list<uint32_t> delays) {
     return list;
 }
 
-TEST(Scheduler, PlaysInOrderNeverEarlyAndEndsOnceAfterTheLastEvent) {
+// A clock that never sleeps: each wait notes its deadline and moves the time there at once,
+// lateMs later for the wait numbered late, as a thread held up by the machine would wake.
+class SteppingClock final : public SchedulerClock {
+  public:
+    TimePoint Now() const override {
+        std::lock_guard lock(mutex_);
+        return now_;
+    }
+    bool WaitUntil(std::unique_lock<std::mutex>&, std::condition_variable&, TimePoint due,
+                   const bool& stopped) const noexcept override {
+        if (stopped) {
+            return false;
+        }
+        std::lock_guard lock(mutex_);
+        deadlinesMs_.push_back((due - TimePoint{}) / milliseconds(1));
+        now_ = std::max(now_, due);
+        if (deadlinesMs_.size() == late) {
+            now_ += milliseconds(lateMs);
+        }
+        return true;
+    }
+    // When each post found the clock, and each deadline, in ms from the start.
+    std::vector<int64_t> DeadlinesMs() const {
+        std::lock_guard lock(mutex_);
+        return deadlinesMs_;
+    }
+    size_t late = 0;
+    int lateMs = 0;
+
+  private:
+    mutable std::mutex mutex_;
+    mutable TimePoint now_{};
+    mutable std::vector<int64_t> deadlinesMs_;
+};
+
+int64_t MsSinceStart(const SteppingClock& clock) {
+    return (clock.Now() - SchedulerClock::TimePoint{}) / milliseconds(1);
+}
+
+TEST(Scheduler, EachEventIsDueAtTheSumOfTheGapsAndTheEndComesOnceAfterTheLast) {
     CapturingSink sink;
-    PlaybackScheduler scheduler(sink);
+    SteppingClock clock;
+    PlaybackScheduler scheduler(sink, clock);
+    std::vector<int64_t> postedAtMs;
+    sink.onPost = [&](const EventRecord&) { postedAtMs.push_back(MsSinceStart(clock)); };
     sink.onEnd = [&] { scheduler.StopPlayback(); };  // from the scheduler thread: no deadlock
     EXPECT_FALSE(scheduler.StartPlayback(std::make_shared<EventList>(), false));
     const SharedEventList list = List({30, 0, 2, 20, 0});
-    const auto start = Clock::now();
     ASSERT_TRUE(scheduler.StartPlayback(list, false));
     ASSERT_TRUE(Eventually([&] { return !sink.Ends().empty(); }));
     scheduler.StopPlayback();
     EXPECT_FALSE(scheduler.IsPlaying());
-    const auto posts = sink.Posts();
-    ASSERT_EQ(posts.size(), list->size());
-    EXPECT_EQ(sink.Ends(), std::vector<size_t>{list->size()});
-    // Each event is due the sum of the gaps so far, a gap being at least 5 ms.
-    const uint32_t dueMs[] = {30, 35, 40, 60, 65};
-    for (size_t i = 0; i < posts.size(); ++i) {
-        EXPECT_EQ(posts[i].event, (*list)[i]);
-        EXPECT_GE(posts[i].at - start, milliseconds(dueMs[i])) << "event " << i;
+    EXPECT_EQ(clock.DeadlinesMs(), (std::vector<int64_t>{30, 35, 40, 60, 65}));  // gaps >= 5 ms
+    EXPECT_EQ(postedAtMs, clock.DeadlinesMs());
+    std::vector<EventRecord> events;
+    for (const auto& post : sink.Posts()) {
+        events.push_back(post.event);
     }
+    EXPECT_EQ(events, *list);
+    EXPECT_EQ(sink.Ends(), std::vector<size_t>{list->size()});
+    EXPECT_EQ(PlaybackDurationMs(*list), 65u);  // the converter's length and rendering agree
 }
 
 TEST(Scheduler, CirclePlayPausesForTheFirstDelayAndAPostCanStopIt) {
     CapturingSink sink;
-    PlaybackScheduler scheduler(sink);
-    int count = 0;
+    SteppingClock clock;
+    PlaybackScheduler scheduler(sink, clock);
     sink.onPost = [&](const EventRecord&) {
-        if (++count == 5) {
-            scheduler.StopPlayback();  // from the scheduler thread: no deadlock
+        if (sink.Posts().size() == 4) {  // this is the fifth
+            scheduler.StopPlayback();    // from the scheduler thread: no deadlock
         }
     };
-    const auto start = Clock::now();
     ASSERT_TRUE(scheduler.StartPlayback(List({40, 0}), true));
-    ASSERT_TRUE(Eventually([&] { return sink.Posts().size() >= 5; }));
-    std::this_thread::sleep_for(milliseconds(60));
-    const auto posts = sink.Posts();
-    ASSERT_EQ(posts.size(), 5u);  // the post that stopped it was the last
+    ASSERT_TRUE(Eventually([&] { return !scheduler.IsPlaying(); }));
+    scheduler.StopPlayback();
+    EXPECT_EQ(sink.Posts().size(), 5u);  // the post that stopped it was the last
     EXPECT_TRUE(sink.Ends().empty());
-    for (size_t i = 0; i < posts.size(); ++i) {
-        EXPECT_EQ(ScanCodeOf(posts[i].event.key_param), i % 2);
-    }
-    // Round two begins 40 ms after round one's last event was due: 40 + 5 + 40.
-    EXPECT_GE(posts[2].at - start, milliseconds(85));
-    EXPECT_GE(posts[4].at - start, milliseconds(130));
+    // Each round begins 40 ms after the round before ended.
+    EXPECT_EQ(clock.DeadlinesMs(), (std::vector<int64_t>{40, 45, 85, 90, 130}));
 }
 
+// Timers chained from each delivery would push every later event back by the delay.
 TEST(Scheduler, ALateWakeUpDoesNotDelayTheEventsAfterIt) {
     CapturingSink sink;
-    PlaybackScheduler scheduler(sink);
-    Clock::time_point resumed;
-    sink.onPost = [&](const EventRecord& e) {
-        if (e.key_param == 0) {
-            std::this_thread::sleep_for(milliseconds(1000));  // the thread is held up
-            resumed = Clock::now();
-        }
-    };
-    const auto start = Clock::now();
+    SteppingClock clock;
+    clock.late = 1;
+    clock.lateMs = 1000;
+    PlaybackScheduler scheduler(sink, clock);
     ASSERT_TRUE(scheduler.StartPlayback(List({5, 300, 300, 300, 300}), false));
     ASSERT_TRUE(Eventually([&] { return !sink.Ends().empty(); }));
+    EXPECT_EQ(clock.DeadlinesMs(), (std::vector<int64_t>{5, 305, 605, 905, 1205}));
+}
+
+// On the real clock and thread: a playback never posts before its deadline.
+TEST(Scheduler, RealTimePostsAreNeverEarly) {
+    CapturingSink sink;
+    PlaybackScheduler scheduler(sink);
+    const auto start = Clock::now();
+    ASSERT_TRUE(scheduler.StartPlayback(List({20, 0, 10}), false));
+    ASSERT_TRUE(Eventually([&] { return !sink.Ends().empty(); }));
     const auto posts = sink.Posts();
-    ASSERT_EQ(posts.size(), 5u);
-    // Events 1..3 fell due during the hold-up and follow at once; timers chained from each
-    // delivery would have put event 3 at least 900 ms after it.
-    EXPECT_LT(posts[3].at - resumed, milliseconds(600));
-    EXPECT_GE(posts[4].at - start, milliseconds(1205));
+    ASSERT_EQ(posts.size(), 3u);
+    const int dueMs[] = {20, 25, 35};
+    for (size_t i = 0; i < posts.size(); ++i) {
+        EXPECT_GE(posts[i].at - start, milliseconds(dueMs[i])) << "event " << i;
+    }
 }
 
 TEST(Scheduler, NothingIsPostedOnceStopOrARestartReturnsEvenRacingTheLastEvent) {
