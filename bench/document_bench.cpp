@@ -113,16 +113,15 @@ int main(int argc, char** argv) {
                               256u + static_cast<uint32_t>(i % 2), key << 16,
                               static_cast<int32_t>(random() % 3) - 1});
         }
-        Report("save", count, Run([&] {
-                   return plinkora::SaveDocument(events, 1297, true, document) == nullptr;
-               }));
+        Report("save", count,
+               Run([&] { return plinkora::SaveDocument(events, 1297, true, document).Ok(); }));
         Report("load", count, Run([&] {
                    plinkora::DocumentContents loaded;
-                   return plinkora::LoadDocument(document, loaded) == nullptr &&
+                   return plinkora::LoadDocument(document, loaded).Ok() &&
                           loaded.events.size() == count;
                }));
         Report("export", count,
-               Run([&] { return !plinkora::ExportMidiFile(events, 1297, 0, true, midi); }));
+               Run([&] { return plinkora::ExportMidiFile(events, 1297, 0, true, midi).Ok(); }));
         std::printf("        document %.1f MB, MIDI file %.1f MB\n",
                     std::filesystem::file_size(document) / 1048576.0,
                     std::filesystem::file_size(midi) / 1048576.0);

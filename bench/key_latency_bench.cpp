@@ -164,7 +164,7 @@ void PrintRow(const char* device, int events, bool bourdon, const Figures& f) {
 
 void OpenAsAtStartup(Performance& p, bool bourdon) {
     ResolveDefaultDevice(p);
-    OpenMidiDeviceAtStartup(p);
+    static_cast<void>(OpenMidiDeviceAtStartup(p));  // the callers look at DeviceOpen
     SetBourdon(p, bourdon);
 }
 

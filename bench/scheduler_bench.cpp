@@ -57,7 +57,10 @@ int main(int argc, char** argv) {
     plinkora::PlaybackScheduler scheduler(sink);
     // Measured from before the start, so the thread's own start-up counts as lateness too.
     const Clock::time_point start = Clock::now();
-    scheduler.StartPlayback(events, false);
+    if (!scheduler.StartPlayback(events, false)) {
+        std::fprintf(stderr, "scheduler: no thread to play on\n");
+        return 1;
+    }
     sink.WaitForEnd();
     scheduler.StopPlayback();
 

@@ -149,7 +149,8 @@ void TipBoxRules::ToggleShowAtStartup() {
 
 void TipBoxRules::Close() {
     state_.nextTipIndex = WrapTipIndex(int64_t(state_.nextTipIndex) + 1, tipCount_);
-    SaveTipState(state_, logName_);  // a log that cannot be written only loses the place
+    // A log that cannot be written only loses the place.
+    static_cast<void>(SaveTipState(state_, logName_));
 }
 
 std::optional<std::string_view> TipBoxRules::ShowCurrent() {

@@ -23,10 +23,11 @@ struct TipState {
 
 // Reads the tips and the log. A missing log is created with "show at start-up" and the first
 // tip; false when there are no tips to show for this run.
-bool LoadTips(TipState& state, const std::string& logName, const std::string& tipsName);
+[[nodiscard]] bool LoadTips(TipState& state, const std::string& logName,
+                            const std::string& tipsName);
 
 // Writes the 8-byte log (two little-endian 32-bit numbers); true when all 8 bytes were written.
-bool SaveTipState(const TipState& state, const std::string& logName);
+[[nodiscard]] bool SaveTipState(const TipState& state, const std::string& logName);
 
 // Tips are divided by a blank line, in either convention: CR LF CR LF as written on Windows,
 // LF LF by a Linux editor (or the two mixed). Every separator ends one tip, so there is always

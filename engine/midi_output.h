@@ -42,7 +42,7 @@ void SendInstrument(Performance& p);
 void ResolveDefaultDevice(Performance& p);
 // The opening at start-up: only the performance channel hears the program. False (after the
 // warning) when the device cannot be opened.
-bool OpenMidiDeviceAtStartup(Performance& p);
+[[nodiscard]] bool OpenMidiDeviceAtStartup(Performance& p);
 void OpenMidiDevice(Performance& p);
 void CloseMidiDevice(Performance& p);
 // deviceId: -1 for the mapper, else 0..kMaxListedDevices - 1. An open device is closed and

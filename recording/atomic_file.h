@@ -25,7 +25,7 @@ class FileOutput {
     bool ok_ = true;
 };
 
-enum class AtomicWriteResult { kOk, kCannotCreate, kCannotWrite };
+enum class [[nodiscard]] AtomicWriteResult{kOk, kCannotCreate, kCannotWrite};
 
 // On SIGINT, SIGTERM and SIGHUP, removes the temporary files being written, then dies of the
 // signal as it would have. Signals already ignored stay ignored.

@@ -90,7 +90,7 @@ bool WriteEvents(FileOutput& out, std::span<const EventRecord> events) {
     return true;
 }
 
-const char* ReadEvents(RiffReader& reader, uint64_t offset, uint32_t count, EventList& events) {
+DocumentResult ReadEvents(RiffReader& reader, uint64_t offset, uint32_t count, EventList& events) {
     std::vector<uint8_t> buffer;
     try {
         events.resize(count);
@@ -110,7 +110,7 @@ const char* ReadEvents(RiffReader& reader, uint64_t offset, uint32_t count, Even
                                  static_cast<int32_t>(bytes::GetLe32(r + 12))};
         }
     }
-    return nullptr;
+    return {};
 }
 
 // The saving date is shown, never judged: anything unreadable just gives no date.
@@ -142,8 +142,8 @@ std::string ReadSavingDate(RiffReader& reader, uint64_t formBegin, uint64_t form
 
 }  // namespace
 
-const char* SaveDocument(std::span<const EventRecord> events, int32_t keySignature, bool bourdonOn,
-                         const std::string& path, const std::string& dateText) {
+DocumentResult SaveDocument(std::span<const EventRecord> events, int32_t keySignature,
+                            bool bourdonOn, const std::string& path, const std::string& dateText) {
     if (events.size() > kMaxDocumentEvents) {
         return kCannotWrite;
     }
@@ -155,7 +155,7 @@ const char* SaveDocument(std::span<const EventRecord> events, int32_t keySignatu
     });
     switch (result) {
         case AtomicWriteResult::kOk:
-            return nullptr;
+            return {};
         case AtomicWriteResult::kCannotCreate:
             return kCannotOpenToWrite;
         case AtomicWriteResult::kCannotWrite:
@@ -164,7 +164,7 @@ const char* SaveDocument(std::span<const EventRecord> events, int32_t keySignatu
     return kCannotWrite;
 }
 
-const char* LoadDocument(const std::string& path, DocumentContents& out) {
+DocumentResult LoadDocument(const std::string& path, DocumentContents& out) {
     RiffReader reader;
     if (!reader.Open(path)) {
         return kCannotFindOrOpen;
@@ -206,15 +206,16 @@ const char* LoadDocument(const std::string& path, DocumentContents& out) {
         return kCannotRead;
     }
     EventList events;
-    if (const char* failure = ReadEvents(reader, data->dataOffset, count, events)) {
-        return failure;
+    if (const DocumentResult read = ReadEvents(reader, data->dataOffset, count, events);
+        !read.Ok()) {
+        return read;
     }
     std::string date = ReadSavingDate(reader, formBegin, formEnd);
     out.events = std::move(events);
     out.keySignature = keySignature;
     out.bourdon = bytes::GetLe32(fields + 8);
     out.dateText = std::move(date);
-    return nullptr;
+    return {};
 }
 
 std::string FormatDocumentMessage(const char* format, const std::string& name) {

@@ -27,17 +27,30 @@ struct DocumentContents {
 // The most events a document can hold: its RIFF size field must not overflow.
 inline constexpr uint32_t kMaxDocumentEvents = (UINT32_MAX - 96) / 16;
 
-// Writes a .plk document. The earlier file at path survives any failure: the document is
-// written beside it and moved into place only when complete. Null on success, else a message
-// format. dateText is the "YYYY-MM-DD" stamp; empty means today's local date. More than
-// kMaxDocumentEvents events cannot be written.
-const char* SaveDocument(std::span<const EventRecord> events, int32_t keySignature, bool bourdonOn,
-                         const std::string& path, const std::string& dateText = {});
+// What a document operation came to: done, or the message format of what failed.
+class [[nodiscard]] DocumentResult {
+  public:
+    constexpr DocumentResult() = default;
+    // failure: one of the formats above.
+    constexpr DocumentResult(const char* failure) : failure_(failure) {}
+    constexpr bool Ok() const { return failure_ == nullptr; }
+    // The message format, %s standing for the document's name; null when done.
+    constexpr const char* Failure() const { return failure_; }
 
-// Reads a .plk document into out (untouched on failure). Null on success, else a message format.
-// A document whose key signature is none of the 24 is refused as not supported; one whose
-// events are not all in the file, as unreadable.
-const char* LoadDocument(const std::string& path, DocumentContents& out);
+  private:
+    const char* failure_ = nullptr;
+};
+
+// Writes a .plk document. The earlier file at path survives any failure: the document is
+// written beside it and moved into place only when complete. dateText is the "YYYY-MM-DD" stamp;
+// empty means today's local date. More than kMaxDocumentEvents events cannot be written.
+DocumentResult SaveDocument(std::span<const EventRecord> events, int32_t keySignature,
+                            bool bourdonOn, const std::string& path,
+                            const std::string& dateText = {});
+
+// Reads a .plk document into out (untouched on failure). A document whose key signature is none of
+// the 24 is refused as not supported; one whose events are not all in the file, as unreadable.
+DocumentResult LoadDocument(const std::string& path, DocumentContents& out);
 
 // Fills a message format with the name, or "Untitled" when the name is empty.
 std::string FormatDocumentMessage(const char* format, const std::string& name);

@@ -140,9 +140,9 @@ std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> e
     return file;
 }
 
-const char* ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature,
-                           int32_t program, bool bourdonOn, const std::string& path,
-                           bool asPlayed) {
+DocumentResult ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature,
+                              int32_t program, bool bourdonOn, const std::string& path,
+                              bool asPlayed) {
     std::optional<std::vector<uint8_t>> file;
     try {
         file = BuildMidiFile(events, keySignature, program, bourdonOn, asPlayed);
@@ -155,7 +155,7 @@ const char* ExportMidiFile(std::span<const EventRecord> events, int32_t keySigna
     switch (WriteFileAtomically(
         path, [&](FileOutput& out) { return out.Write(file->data(), file->size()); })) {
         case AtomicWriteResult::kOk:
-            return nullptr;
+            return {};
         case AtomicWriteResult::kCannotCreate:
             return kCannotOpenToWrite;
         case AtomicWriteResult::kCannotWrite:

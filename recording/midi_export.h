@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "recording/document.h"
 #include "recording/event_record.h"
 
 namespace plinkora {
@@ -25,10 +26,10 @@ std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> e
                                                   bool bourdonOn, bool asPlayed = false);
 
 // Writes BuildMidiFile's bytes to path without ever leaving a partial file or losing the file
-// that was there. Null on success, else a message format: kCannotOpenToWrite when path cannot
-// take a file, kCannotWrite otherwise.
-const char* ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature,
-                           int32_t program, bool bourdonOn, const std::string& path,
-                           bool asPlayed = false);
+// that was there. Fails with kCannotOpenToWrite when path cannot take a file, kCannotWrite
+// otherwise.
+DocumentResult ExportMidiFile(std::span<const EventRecord> events, int32_t keySignature,
+                              int32_t program, bool bourdonOn, const std::string& path,
+                              bool asPlayed = false);
 
 }  // namespace plinkora

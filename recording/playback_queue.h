@@ -15,7 +15,8 @@ namespace plinkora {
 class PlaybackQueue final : public PlaybackSink {
   public:
     // wake runs on the scheduler thread whenever the queue stops being empty; it must only
-    // arrange for Drain to run on the window thread (a queued call), never drain itself.
+    // arrange for Drain to run on the window thread, never drain itself, and must allocate
+    // nothing (the window wakes through a pipe, not a queued call).
     explicit PlaybackQueue(std::function<void()> wake = {});
 
     void PostPlaybackEvent(const EventRecord& event) override;

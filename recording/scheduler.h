@@ -62,7 +62,7 @@ class PlaybackScheduler {
     // Window thread. Stops any playback, then plays events once or, with loop, until stopped
     // (the first event's delay is the pause between rounds). False for an empty list, or when
     // no thread can be started. The scheduler keeps the list alive while it plays.
-    bool StartPlayback(SharedEventList events, bool loop);
+    [[nodiscard]] bool StartPlayback(SharedEventList events, bool loop);
     // Window thread (also safe from inside a delivered End playing). When it returns, nothing
     // more will be posted and the sink has discarded what was still pending. Called on the
     // scheduler thread itself (from inside a post) it only asks the thread to stop.

@@ -64,10 +64,8 @@ MainWindow::MainWindow(const ShellServices& services)
     : services_(services),
       performance_(services.outputs),
       recording_(services.clock),
-      playbackQueue_([this] {
-          QMetaObject::invokeMethod(
-              this, [this] { DrainPlayback(); }, Qt::QueuedConnection);
-      }),
+      playbackWaker_([this] { DrainPlayback(); }),
+      playbackQueue_([this] { playbackWaker_.Wake(); }),
       scheduler_(playbackQueue_),
       shell_{performance_, recording_, scheduler_, document_, *this, services.prompts},
       keyInput_(
@@ -124,7 +122,8 @@ bool MainWindow::Initialise(const std::string& commandLine) {
         // An open menu takes the keyboard: the releases of held keys would go to it.
         connect(menu, &QMenu::aboutToShow, this, [this] { ReleaseHeldKeys(); });
     }
-    OpenMidiDeviceAtStartup(performance_);
+    // A device that cannot open has warned; the window works on with it closed.
+    static_cast<void>(OpenMidiDeviceAtStartup(performance_));
     if (!commandLine.empty() && LoadStartupDocument(shell_, commandLine) &&
         performance_.DeviceOpen()) {
         autoPlayTimer_.start();

@@ -16,6 +16,7 @@
 #include "shell/layout.h"
 #include "shell/menu_bar.h"
 #include "shell/shell.h"
+#include "shell/thread_waker.h"
 
 class QPushButton;
 class QScrollBar;
@@ -97,6 +98,7 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     Performance performance_;
     Recording recording_;
     DocumentState document_;
+    ThreadWaker playbackWaker_;  // before its queue: the queue wakes through it
     PlaybackQueue playbackQueue_;
     PlaybackScheduler scheduler_;  // after its queue: stopped before the queue goes
     Shell shell_;

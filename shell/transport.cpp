@@ -151,7 +151,9 @@ void PlayCommand(Shell& shell, bool loop) {
             kSaveAsCommand, kLoadCommand, kExportCommand},
            false);
     Enable(shell, {kEndPlayingCommand}, true);
-    shell.scheduler.StartPlayback(shell.recording.playbackList, loop);
+    if (!shell.scheduler.StartPlayback(shell.recording.playbackList, loop)) {
+        EndPlayingCommand(shell);  // no thread to play on: the buttons must not claim it plays
+    }
 }
 
 void EndPlayingCommand(Shell& shell) {
@@ -174,17 +176,18 @@ bool SaveCommand(Shell& shell, bool saveAs) {
         }
     }
     const Performance& performance = shell.performance;
-    const char* error = SaveDocument(shell.recording.recordingList, performance.keySignature,
-                                     performance.bourdonOn, document.documentPath);
-    if (error != nullptr) {
-        ShowDocumentError(shell, error, document.documentTitle);
+    const DocumentResult saved =
+        SaveDocument(shell.recording.recordingList, performance.keySignature, performance.bourdonOn,
+                     document.documentPath);
+    if (!saved.Ok()) {
+        ShowDocumentError(shell, saved.Failure(), document.documentTitle);
         document.documentTitle.clear();
     } else {
         shell.recording.documentModified = false;
         Enable(shell, {kSaveCommand}, false);
     }
     SetDocumentTitle(shell, document.documentTitle);
-    return error == nullptr;
+    return saved.Ok();
 }
 
 void LoadCommand(Shell& shell) {
@@ -198,8 +201,8 @@ void LoadCommand(Shell& shell) {
         return;
     }
     DocumentContents loaded;
-    if (const char* error = LoadDocument(document.documentPath, loaded)) {
-        ShowDocumentError(shell, error, document.documentTitle);
+    if (const DocumentResult read = LoadDocument(document.documentPath, loaded); !read.Ok()) {
+        ShowDocumentError(shell, read.Failure(), document.documentTitle);
         ForgetFailedDocument(shell);
         SetDocumentTitle(shell, document.documentTitle);
         return;
@@ -217,10 +220,11 @@ void ExportCommand(Shell& shell) {
     }
     const Performance& performance = shell.performance;
     // A file that was not written must not pass for exported.
-    if (const char* error =
+    if (const DocumentResult written =
             ExportMidiFile(shell.recording.recordingList, performance.keySignature,
-                           performance.program, performance.bourdonOn, document.exportPath)) {
-        ShowDocumentError(shell, error, document.exportTitle);
+                           performance.program, performance.bourdonOn, document.exportPath);
+        !written.Ok()) {
+        ShowDocumentError(shell, written.Failure(), document.exportTitle);
     }
 }
 
@@ -229,8 +233,8 @@ bool LoadStartupDocument(Shell& shell, const std::string& commandLine) {
     document.documentTitle = commandLine;
     document.documentPath = commandLine;
     DocumentContents loaded;
-    if (const char* error = LoadDocument(document.documentPath, loaded)) {
-        ShowDocumentError(shell, error, commandLine);
+    if (const DocumentResult read = LoadDocument(document.documentPath, loaded); !read.Ok()) {
+        ShowDocumentError(shell, read.Failure(), commandLine);
         ForgetFailedDocument(shell);
         return false;
     }

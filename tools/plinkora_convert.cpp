@@ -72,8 +72,8 @@ int WriteAudio(const ConvertOptions& o, const DocumentContents& doc, const Rende
 
 int Convert(const ConvertOptions& o) {
     DocumentContents doc;
-    if (const char* failure = LoadDocument(o.input, doc)) {
-        return Fail(failure, o.input);
+    if (const DocumentResult read = LoadDocument(o.input, doc); !read.Ok()) {
+        return Fail(read.Failure(), o.input);
     }
     if (o.info) {
         return PrintInfo(doc);
@@ -87,9 +87,10 @@ int Convert(const ConvertOptions& o) {
     if (o.kind == OutputKind::kWave) {
         return WriteAudio(o, doc, s);
     }
-    if (const char* failure = ExportMidiFile(doc.events, s.keySignature, s.program, s.bourdonOn,
-                                             o.output, o.asPlayed)) {
-        return Fail(failure, o.output);
+    if (const DocumentResult written = ExportMidiFile(doc.events, s.keySignature, s.program,
+                                                      s.bourdonOn, o.output, o.asPlayed);
+        !written.Ok()) {
+        return Fail(written.Failure(), o.output);
     }
     return 0;
 }

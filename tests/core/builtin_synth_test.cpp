@@ -66,7 +66,7 @@ double TailRms(const std::vector<float>& s, size_t count) {
 struct OfflineRig {
     OfflineRig() {
         ResolveDefaultDevice(p);
-        OpenMidiDeviceAtStartup(p);
+        EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
     }
 
     // Feeds the words sent so far (only those of channel, if given), then returns the left

@@ -28,7 +28,7 @@ Bytes Format(uint32_t count, uint32_t keySignature = 1297, uint32_t bourdon = 0)
 }
 
 TEST_F(DocumentTest, OneEventIsTheKnown120Bytes) {
-    ASSERT_EQ(SaveDocument({&kPressA, 1}, 1297, true, Path("one.plk"), "2024-03-09"), nullptr);
+    ASSERT_TRUE(SaveDocument({&kPressA, 1}, 1297, true, Path("one.plk"), "2024-03-09").Ok());
     const Bytes expected = Text("RIFF") + Le32s({112}) + Text("PL  LIST") + Le32s({44}) +
                            Text("INFOISFT") + Le32s({11}) + Text({"PL by Orak\0\0ISCD", 16}) +
                            Le32s({11}) + Text({"2024-03-09\0\0fmt ", 16}) +
@@ -44,9 +44,9 @@ TEST_F(DocumentTest, RoundTripKeepsEveryFieldAndStampsToday) {
         events.push_back(
             {i * 7919u, 256u + i % 2, (i % 54) << 16 | i, static_cast<int32_t>(i % 3) - 1});
     }
-    ASSERT_EQ(SaveDocument(events, 1331, false, Path("many.plk")), nullptr);
+    ASSERT_TRUE(SaveDocument(events, 1331, false, Path("many.plk")).Ok());
     DocumentContents loaded;
-    ASSERT_EQ(LoadDocument(Path("many.plk"), loaded), nullptr);
+    ASSERT_TRUE(LoadDocument(Path("many.plk"), loaded).Ok());
     EXPECT_EQ(loaded.events, events);
     EXPECT_EQ(loaded.keySignature, 1331);
     EXPECT_EQ(loaded.bourdon, 0u);
@@ -60,7 +60,7 @@ TEST_F(DocumentTest, OtherChunksAnywhereArePassedOverAndBourdonTwoIsOff) {
                          Chunk("LIST", {}) + kData;
     WriteBytes(Path("extra.plk"), Chunk("JUNK", Bytes(5, 9)) + Riff(chunks));
     DocumentContents loaded;
-    ASSERT_EQ(LoadDocument(Path("extra.plk"), loaded), nullptr);
+    ASSERT_TRUE(LoadDocument(Path("extra.plk"), loaded).Ok());
     EXPECT_EQ(loaded.events, EventList{kPressA});
     EXPECT_EQ(loaded.keySignature, 1302);
     EXPECT_TRUE(loaded.dateText.empty());
@@ -93,16 +93,16 @@ TEST_F(DocumentTest, EveryFaultGivesItsMessageAndChangesNothing) {
     for (const auto& [name, bytes, message] : cases) {
         WriteBytes(Path("bad.plk"), bytes);
         DocumentContents out{{kPressA}, 1300, 7, "x"};
-        EXPECT_EQ(LoadDocument(Path("bad.plk"), out), message) << name;
+        EXPECT_EQ(LoadDocument(Path("bad.plk"), out).Failure(), message) << name;
         EXPECT_TRUE(out.events == EventList{kPressA} && out.keySignature == 1300 &&
                     out.bourdon == 7)
             << name << ": changed by a failed load";
     }
     DocumentContents out;
-    EXPECT_EQ(LoadDocument(Path("absent.plk"), out), kCannotFindOrOpen);
-    EXPECT_EQ(LoadDocument(folder_.string(), out), kCannotFindOrOpen);
+    EXPECT_EQ(LoadDocument(Path("absent.plk"), out).Failure(), kCannotFindOrOpen);
+    EXPECT_EQ(LoadDocument(folder_.string(), out).Failure(), kCannotFindOrOpen);
     ASSERT_EQ(mkfifo(Path("pipe.plk").c_str(), 0600), 0);  // opening it must not wait
-    EXPECT_EQ(LoadDocument(Path("pipe.plk"), out), kCannotFindOrOpen);
+    EXPECT_EQ(LoadDocument(Path("pipe.plk"), out).Failure(), kCannotFindOrOpen);
     EXPECT_EQ(FormatDocumentMessage(kCannotRead, "50% off.plk"), "Can not read file 50% off.plk.");
     EXPECT_EQ(FormatDocumentMessage(kNotStandardFile, ""),
               "File Untitled is not a standard Plinkora file.");
@@ -110,7 +110,7 @@ TEST_F(DocumentTest, EveryFaultGivesItsMessageAndChangesNothing) {
 
 TEST_F(DocumentTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
     const EventList events(100, kPressA);
-    ASSERT_EQ(SaveDocument({&kPressA, 1}, 1297, false, Path("song.plk")), nullptr);
+    ASSERT_TRUE(SaveDocument({&kPressA, 1}, 1297, false, Path("song.plk")).Ok());
     chmod(Path("song.plk").c_str(), 0640);
     const Bytes earlier = ReadBytes(Path("song.plk"));
     // Writes beyond 1000 bytes fail with EFBIG, as on a full disk.
@@ -119,38 +119,39 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
     const auto previous = signal(SIGXFSZ, SIG_IGN);
     rlimit lowered{1000, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &lowered);
-    EXPECT_EQ(SaveDocument(events, 1297, false, Path("song.plk")), kCannotWrite);
+    EXPECT_EQ(SaveDocument(events, 1297, false, Path("song.plk")).Failure(), kCannotWrite);
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, previous);
     EXPECT_EQ(ReadBytes(Path("song.plk")), earlier);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.plk"});
 
     // A successful save replaces it whole and keeps its permissions.
-    ASSERT_EQ(SaveDocument(events, 1297, false, Path("song.plk")), nullptr);
+    ASSERT_TRUE(SaveDocument(events, 1297, false, Path("song.plk")).Ok());
     EXPECT_EQ(ReadBytes(Path("song.plk")).size(), 104u + 1600);
     struct stat info {};
     stat(Path("song.plk").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 
-    EXPECT_EQ(SaveDocument(events, 1297, false, Path("gone/song.plk")), kCannotOpenToWrite);
+    EXPECT_EQ(SaveDocument(events, 1297, false, Path("gone/song.plk")).Failure(),
+              kCannotOpenToWrite);
     std::filesystem::create_directory(Path("folder.plk"));
-    EXPECT_EQ(SaveDocument(events, 1297, false, Path("folder.plk")), kCannotOpenToWrite);
+    EXPECT_EQ(SaveDocument(events, 1297, false, Path("folder.plk")).Failure(), kCannotOpenToWrite);
     EXPECT_EQ(FolderEntries().size(), 2u);  // song.plk and folder.plk, no leftovers
 }
 
 TEST_F(DocumentTest, AReadOnlyFileIsNeverReplacedThoughTheFolderIsWritable) {
-    ASSERT_EQ(SaveDocument({&kPressA, 1}, 1297, false, Path("kept.plk")), nullptr);
+    ASSERT_TRUE(SaveDocument({&kPressA, 1}, 1297, false, Path("kept.plk")).Ok());
     chmod(Path("kept.plk").c_str(), 0444);
     chmod(folder_.c_str(), 0777);
     const Bytes earlier = ReadBytes(Path("kept.plk"));
     const EventList events(3, kPressA);
     const auto save = [&] { return SaveDocument(events, 1297, false, Path("kept.plk")); };
     if (geteuid() != 0) {
-        EXPECT_EQ(save(), kCannotOpenToWrite);
+        EXPECT_EQ(save().Failure(), kCannotOpenToWrite);
     } else {  // root may write anything: an ordinary user saves instead
         const pid_t child = fork();
         if (child == 0) {
-            _exit(setuid(65534) == 0 && save() == kCannotOpenToWrite ? 0 : 1);
+            _exit(setuid(65534) == 0 && save().Failure() == kCannotOpenToWrite ? 0 : 1);
         }
         int status = 0;
         waitpid(child, &status, 0);

@@ -45,7 +45,7 @@ class EngineTest : public ::testing::Test {
         p.view = &view;
         p.painter = &painter;
         ResolveDefaultDevice(p);
-        OpenMidiDeviceAtStartup(p);
+        EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
         outputs.words.clear();
     }
 

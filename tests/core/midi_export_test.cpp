@@ -76,13 +76,14 @@ TEST_F(MidiExportFile, WritesTheBuiltBytesAndRefusesWithoutLeavingAPartialFile) 
     const EventList events{{10, 256, kA, 0}, {10, 257, kA, 0}};
     EXPECT_FALSE(BuildMidiFile(events, 1306, 0, false));  // an unknown key signature
     EXPECT_FALSE(BuildMidiFile(events, 1297, 128, false));
-    ASSERT_EQ(ExportMidiFile(events, 1301, 5, true, Path("song.mid")), nullptr);
+    ASSERT_TRUE(ExportMidiFile(events, 1301, 5, true, Path("song.mid")).Ok());
     const Bytes written = ReadBytes(Path("song.mid"));
     EXPECT_EQ(written, *BuildMidiFile(events, 1301, 5, true));
 
-    EXPECT_EQ(ExportMidiFile(events, 1310, 5, true, Path("song.mid")), kCannotWrite);
-    EXPECT_EQ(ExportMidiFile(events, 1310, 5, true, Path("new.mid")), kCannotWrite);
-    EXPECT_EQ(ExportMidiFile(events, 1297, 5, true, Path("gone/new.mid")), kCannotOpenToWrite);
+    EXPECT_EQ(ExportMidiFile(events, 1310, 5, true, Path("song.mid")).Failure(), kCannotWrite);
+    EXPECT_EQ(ExportMidiFile(events, 1310, 5, true, Path("new.mid")).Failure(), kCannotWrite);
+    EXPECT_EQ(ExportMidiFile(events, 1297, 5, true, Path("gone/new.mid")).Failure(),
+              kCannotOpenToWrite);
     EXPECT_EQ(ReadBytes(Path("song.mid")), written);
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.mid"});
 }

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(pwrite(fd, data, size, 0) == static_cast<ssize_t>(size));
 
     plinkora::DocumentContents document;
-    if (plinkora::LoadDocument(path, document) != nullptr) {
+    if (!plinkora::LoadDocument(path, document).Ok()) {
         Require(document.events.empty());
         return 0;
     }

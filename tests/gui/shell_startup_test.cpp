@@ -117,7 +117,7 @@ class CommandLineTest : public ShellTest {
   protected:
     void SetUp() override {
         const EventRecord events[] = {{10, 256, KeyParam(30), 0}, {20, 257, KeyParam(30), 0}};
-        ASSERT_EQ(SaveDocument(events, 1298, true, path_), nullptr);
+        ASSERT_TRUE(SaveDocument(events, 1298, true, path_).Ok());
     }
     QTemporaryDir dir_;
     const std::string path_ = dir_.filePath("tune one.plk").toStdString();

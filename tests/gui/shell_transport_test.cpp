@@ -83,7 +83,7 @@ TEST_F(TransportTest, SaveLoadAndExportWriteTheRecordingsBytes) {
 
     prompts_.files = {Temp("tune.plk")};
     Choose(kSaveCommand);  // untitled: asks for a name
-    ASSERT_EQ(SaveDocument(expected, 1297, false, Temp("expected.plk")), nullptr);
+    ASSERT_TRUE(SaveDocument(expected, 1297, false, Temp("expected.plk")).Ok());
     EXPECT_EQ(Bytes(Temp("tune.plk")), Bytes(Temp("expected.plk")));
     EXPECT_EQ(Title(), "Plinkora - [tune.plk]");
 
@@ -98,7 +98,7 @@ TEST_F(TransportTest, SaveLoadAndExportWriteTheRecordingsBytes) {
     Choose(1298);
     RecordA();
     Choose(kSaveCommand);
-    ASSERT_EQ(SaveDocument(expected, 1298, false, Temp("expected.plk")), nullptr);
+    ASSERT_TRUE(SaveDocument(expected, 1298, false, Temp("expected.plk")).Ok());
     EXPECT_EQ(Bytes(Temp("tune.plk")), Bytes(Temp("expected.plk")));
     prompts_.files = {Temp("tune.mid")};
     Choose(kExportCommand);
