@@ -1,5 +1,20 @@
 #pragma once
 
+// How a key becomes a note: shell/main_window.cpp hands the window's key event to
+// shell/key_input.cpp, which makes it a KeyStroke (engine/key_stroke.h; a click on a cap in
+// view/keyboard_mouse.cpp makes the same). engine/key_handling.cpp's PlayKey settles the octave
+// shift of the key's group, tells the recorder (recording/recording.cpp packs the stroke into a
+// stored EventRecord) and starts the note in engine/notes.cpp, which engine/midi_output.cpp
+// turns into a MIDI word for the device: the built-in synthesizer (engine/builtin_synth.cpp)
+// or a system port (engine/midi_ports.cpp).
+//
+// How a recorded event becomes a note again: shell/transport.cpp starts the scheduler
+// (recording/scheduler.cpp), which waits for each event's deadline (recording/due_times.h) on
+// its own thread and posts the event to recording/playback_queue.cpp; shell/thread_waker.cpp
+// wakes the window thread, which drains the queue into PlayRecordedEvent
+// (recording/playback.cpp), and that starts or stops the key's note in engine/notes.cpp as a
+// live key does. recording/offline_render.cpp plays a list the same way, faster than real time.
+
 #include <array>
 #include <cstdint>
 #include <memory>
