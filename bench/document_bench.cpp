@@ -81,7 +81,7 @@ void ReportRefusal(const char* what, const std::string& path) {
     const char* message = nullptr;
     const Measure m = Run([&] {
         plinkora::DocumentContents loaded;
-        message = plinkora::LoadDocument(path, loaded);
+        message = plinkora::LoadDocument(path, loaded).Failure();
         return message != nullptr;
     });
     std::printf("refuse  1 GB of %-7s %8.3f ms  peak +%6.1f MB  \"%s\"\n", what, m.seconds * 1000,

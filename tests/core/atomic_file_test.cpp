@@ -72,12 +72,12 @@ TEST_F(AtomicFile, ASignalMidWriteRemovesTheTemporaryFileAndStillKills) {
         WriteBytes(Path("song.wav"), Text("old"));
         const auto interrupted = [&] {
             RemoveTemporaryFilesOnSignals();
-            WriteFileAtomically(Path("song.wav"), [&](FileOutput& out) {
+            static_cast<void>(WriteFileAtomically(Path("song.wav"), [&](FileOutput& out) {
                 out.Write("partial", 7);
                 out.Flush();
                 std::raise(signalNumber);
                 return true;
-            });
+            }));
         };
         EXPECT_EXIT(interrupted(), ::testing::KilledBySignal(signalNumber), "") << signalNumber;
         EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.wav"}) << signalNumber;
