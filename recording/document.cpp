@@ -150,9 +150,12 @@ DocumentResult SaveDocument(std::span<const EventRecord> events, int32_t keySign
     const std::vector<uint8_t> head =
         DocumentHead(static_cast<uint32_t>(events.size()), keySignature, bourdonOn,
                      dateText.empty() ? Today() : dateText);
-    const AtomicWriteResult result = WriteFileAtomically(path, [&](FileOutput& out) {
+    return WrittenDocument(WriteFileAtomically(path, [&](FileOutput& out) {
         return out.Write(head.data(), head.size()) && WriteEvents(out, events);
-    });
+    }));
+}
+
+DocumentResult WrittenDocument(AtomicWriteResult result) {
     switch (result) {
         case AtomicWriteResult::kOk:
             return {};

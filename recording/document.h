@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "recording/atomic_file.h"
 #include "recording/recording.h"
 
 namespace plinkora {
@@ -47,6 +48,9 @@ class [[nodiscard]] DocumentResult {
 DocumentResult SaveDocument(std::span<const EventRecord> events, int32_t keySignature,
                             bool bourdonOn, const std::string& path,
                             const std::string& dateText = {});
+
+// What a file written whole through WriteFileAtomically came to, as a document message.
+DocumentResult WrittenDocument(AtomicWriteResult result);
 
 // Reads a .plk document into out (untouched on failure). A document whose key signature is none of
 // the 24 is refused as not supported; one whose events are not all in the file, as unreadable.

@@ -152,16 +152,8 @@ DocumentResult ExportMidiFile(std::span<const EventRecord> events, int32_t keySi
     if (!file) {
         return kCannotWrite;
     }
-    switch (WriteFileAtomically(
-        path, [&](FileOutput& out) { return out.Write(file->data(), file->size()); })) {
-        case AtomicWriteResult::kOk:
-            return {};
-        case AtomicWriteResult::kCannotCreate:
-            return kCannotOpenToWrite;
-        case AtomicWriteResult::kCannotWrite:
-            break;
-    }
-    return kCannotWrite;
+    return WrittenDocument(WriteFileAtomically(
+        path, [&](FileOutput& out) { return out.Write(file->data(), file->size()); }));
 }
 
 }  // namespace plinkora

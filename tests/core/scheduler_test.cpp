@@ -74,99 +74,76 @@ SharedEventList List(std::initializer_list<uint32_t> delays) {
 }
 
 // A clock that never sleeps: each wait notes its deadline and moves the time there at once,
-// lateMs later for the wait numbered late, as a thread held up by the machine would wake.
+// the first one lateMs late, as a thread held up by the machine would wake.
 class SteppingClock final : public SchedulerClock {
   public:
+    explicit SteppingClock(int lateMs) : lateMs_(lateMs) {}
     TimePoint Now() const override {
         std::lock_guard lock(mutex_);
         return now_;
     }
     bool WaitUntil(std::unique_lock<std::mutex>&, std::condition_variable&, TimePoint due,
                    const bool& stopped) const noexcept override {
+        std::lock_guard lock(mutex_);
         if (stopped) {
             return false;
         }
-        std::lock_guard lock(mutex_);
-        deadlinesMs_.push_back((due - TimePoint{}) / milliseconds(1));
-        now_ = std::max(now_, due);
-        if (deadlinesMs_.size() == late) {
-            now_ += milliseconds(lateMs);
-        }
+        now_ = std::max(now_, due) + milliseconds(deadlinesMs_.empty() ? lateMs_ : 0);
+        deadlinesMs_.push_back(due.time_since_epoch() / milliseconds(1));
         return true;
     }
-    // When each post found the clock, and each deadline, in ms from the start.
     std::vector<int64_t> DeadlinesMs() const {
         std::lock_guard lock(mutex_);
         return deadlinesMs_;
     }
-    size_t late = 0;
-    int lateMs = 0;
 
   private:
+    const int lateMs_;
     mutable std::mutex mutex_;
     mutable TimePoint now_{};
     mutable std::vector<int64_t> deadlinesMs_;
 };
 
-int64_t MsSinceStart(const SteppingClock& clock) {
-    return (clock.Now() - SchedulerClock::TimePoint{}) / milliseconds(1);
-}
-
-TEST(Scheduler, EachEventIsDueAtTheSumOfTheGapsAndTheEndComesOnceAfterTheLast) {
-    CapturingSink sink;
-    SteppingClock clock;
-    PlaybackScheduler scheduler(sink, clock);
-    std::vector<int64_t> postedAtMs;
-    sink.onPost = [&](const EventRecord&) { postedAtMs.push_back(MsSinceStart(clock)); };
-    sink.onEnd = [&] { scheduler.StopPlayback(); };  // from the scheduler thread: no deadlock
-    EXPECT_FALSE(scheduler.StartPlayback(std::make_shared<EventList>(), false));
-    const SharedEventList list = List({30, 0, 2, 20, 0});
-    ASSERT_TRUE(scheduler.StartPlayback(list, false));
-    ASSERT_TRUE(Eventually([&] { return !sink.Ends().empty(); }));
-    scheduler.StopPlayback();
-    EXPECT_FALSE(scheduler.IsPlaying());
-    EXPECT_EQ(clock.DeadlinesMs(), (std::vector<int64_t>{30, 35, 40, 60, 65}));  // gaps >= 5 ms
-    EXPECT_EQ(postedAtMs, clock.DeadlinesMs());
-    std::vector<EventRecord> events;
-    for (const auto& post : sink.Posts()) {
-        events.push_back(post.event);
-    }
-    EXPECT_EQ(events, *list);
-    EXPECT_EQ(sink.Ends(), std::vector<size_t>{list->size()});
-    EXPECT_EQ(PlaybackDurationMs(*list), 65u);  // the converter's length and rendering agree
-}
-
-TEST(Scheduler, CirclePlayPausesForTheFirstDelayAndAPostCanStopIt) {
-    CapturingSink sink;
-    SteppingClock clock;
-    PlaybackScheduler scheduler(sink, clock);
-    sink.onPost = [&](const EventRecord&) {
-        if (sink.Posts().size() == 4) {  // this is the fifth
-            scheduler.StopPlayback();    // from the scheduler thread: no deadlock
-        }
+// Deadlines add up from one start, gaps of at least 5 ms; a circle pauses for the first delay
+// between rounds, and a post may stop it; the end comes once, after the last event. A wake-up
+// 1 s late delays nothing after it, where timers chained from each delivery would.
+TEST(Scheduler, EachEventIsDueAtTheStartPlusTheSumOfTheGaps) {
+    const struct {
+        std::initializer_list<uint32_t> delays;
+        bool loop;
+        int lateMs;
+        std::vector<int64_t> dueMs;
+    } cases[] = {
+        {{30, 0, 2, 20, 0}, false, 0, {30, 35, 40, 60, 65}},
+        {{40, 0}, true, 0, {40, 45, 85, 90, 130}},
+        {{5, 300, 300, 300, 300}, false, 1000, {5, 305, 605, 905, 1205}},
     };
-    ASSERT_TRUE(scheduler.StartPlayback(List({40, 0}), true));
-    ASSERT_TRUE(Eventually([&] { return !scheduler.IsPlaying(); }));
-    scheduler.StopPlayback();
-    EXPECT_EQ(sink.Posts().size(), 5u);  // the post that stopped it was the last
-    EXPECT_TRUE(sink.Ends().empty());
-    // Each round begins 40 ms after the round before ended.
-    EXPECT_EQ(clock.DeadlinesMs(), (std::vector<int64_t>{40, 45, 85, 90, 130}));
+    for (const auto& c : cases) {
+        CapturingSink sink;
+        SteppingClock clock(c.lateMs);
+        PlaybackScheduler scheduler(sink, clock);
+        sink.onPost = [&](const EventRecord&) {
+            if (c.loop && sink.Posts().size() + 1 == c.dueMs.size()) {
+                scheduler.StopPlayback();  // from the scheduler thread: no deadlock
+            }
+        };
+        sink.onEnd = [&] { scheduler.StopPlayback(); };
+        EXPECT_FALSE(scheduler.StartPlayback(std::make_shared<EventList>(), c.loop));
+        const SharedEventList list = List(c.delays);
+        ASSERT_TRUE(scheduler.StartPlayback(list, c.loop));
+        ASSERT_TRUE(Eventually([&] { return !scheduler.IsPlaying(); }));
+        scheduler.StopPlayback();
+        EXPECT_EQ(clock.DeadlinesMs(), c.dueMs);
+        const auto posts = sink.Posts();
+        ASSERT_EQ(posts.size(), c.dueMs.size());  // in a circle, the post that stopped it was last
+        for (size_t i = 0; i < posts.size(); ++i) {
+            EXPECT_EQ(posts[i].event, (*list)[i % list->size()]);
+        }
+        EXPECT_EQ(sink.Ends(), c.loop ? std::vector<size_t>{} : std::vector<size_t>{list->size()});
+    }
 }
 
-// Timers chained from each delivery would push every later event back by the delay.
-TEST(Scheduler, ALateWakeUpDoesNotDelayTheEventsAfterIt) {
-    CapturingSink sink;
-    SteppingClock clock;
-    clock.late = 1;
-    clock.lateMs = 1000;
-    PlaybackScheduler scheduler(sink, clock);
-    ASSERT_TRUE(scheduler.StartPlayback(List({5, 300, 300, 300, 300}), false));
-    ASSERT_TRUE(Eventually([&] { return !sink.Ends().empty(); }));
-    EXPECT_EQ(clock.DeadlinesMs(), (std::vector<int64_t>{5, 305, 605, 905, 1205}));
-}
-
-// On the real clock and thread: a playback never posts before its deadline.
+// On the real clock and thread: a post never comes before its absolute deadline.
 TEST(Scheduler, RealTimePostsAreNeverEarly) {
     CapturingSink sink;
     PlaybackScheduler scheduler(sink);
