@@ -50,11 +50,7 @@ TEST_F(PlaybackTest, EndPlayingSilencesEverythingAndForgetsHeldKeys) {
     EndPlaying(p, scheduler);
     EXPECT_FALSE(scheduler.IsPlaying());
     EXPECT_EQ(p.heldPlain, 0);
-    Words expected;
-    for (int channel = 0; channel < 16; ++channel) {
-        expected.push_back(ShortMessage(kControlChange, channel, 123, 0));
-    }
-    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(Sent(), AllNotesOff());
     EXPECT_EQ(view.repaints, repaints + 1);
 }
 

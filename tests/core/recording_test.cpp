@@ -6,8 +6,9 @@
 namespace plinkora::testing {
 namespace {
 
+// Starts just before its 32-bit wrap, so every recording's first delay crosses it.
 struct FakeClock final : MillisecondClock {
-    uint32_t now = 1000;
+    uint32_t now = 0xFFFFFF80u;
     uint32_t NowMs() const override { return now; }
 };
 
@@ -46,15 +47,6 @@ TEST_F(RecordingTest, KeysAreRecordedWithDelaysShiftsAndTheirParameter) {
         {7, kKeyDown, KeyParam(kKeyH), 0},
     };
     EXPECT_EQ(recording.recordingList, expected);
-}
-
-TEST_F(RecordingTest, DelaysStayRightAcrossTheClocksWrap) {
-    clock.now = 0xFFFFFFF0u;
-    BeginRecording(recording);
-    clock.now = 0x10;  // 32 ms later, after the wrap
-    Press(kKeyA);
-    ASSERT_EQ(recording.RecordedCount(), 1u);
-    EXPECT_EQ(recording.recordingList[0].delay_ms, 32u);
 }
 
 TEST_F(RecordingTest, EndingMakesAnIndependentPlaybackCopyAndAnEmptyTakeIsNoChange) {
