@@ -33,16 +33,6 @@ TEST_F(Controls, FreqBendsWhileDraggedAndSpringsBackOnRelease) {
                              ShortMessage(kPitchBend, 0, 0x7F, 0x3F)}));
 }
 
-TEST_F(Controls, InstrumentAndTrackReachBothChannels) {
-    ChooseInstrument(p, 40);
-    ChooseTrack(p, 9);
-    EXPECT_EQ(p.channel, 9);
-    EXPECT_EQ(
-        Sent(),
-        (Words{ShortMessage(kProgramChange, 0, 40, 0), ShortMessage(kProgramChange, 15, 40, 0),
-               ShortMessage(kProgramChange, 9, 40, 0), ShortMessage(kProgramChange, 15, 40, 0)}));
-}
-
 TEST_F(Controls, ValuesBeyondTheRealChoicesChooseNothing) {
     ChooseTrack(p, 15);  // the bourdon's channel
     ChooseTrack(p, -1);

@@ -129,14 +129,6 @@ TEST_F(KeyHandling, ClosingTheDeviceWithKeysDownLeavesNoGroupBehind) {
     EXPECT_EQ(Sent(), Words{NoteOn(0, 62)});
 }
 
-TEST_F(KeyHandling, NotesUseForceAndTheChosenTrack) {
-    HandleForceScroll(p, kThumbTrack, 128 - 90);
-    ChooseTrack(p, 9);
-    Sent();
-    Press(kKeyA);
-    EXPECT_EQ(Sent(), Words{NoteOn(9, 60, 90)});
-}
-
 TEST_F(KeyHandling, UnknownKeySignatureFromADocumentSoundsNothing) {
     p.keySignature = 1306;
     Press(kKeyA);
