@@ -6,7 +6,7 @@
 // shift of the key's group, tells the recorder (recording/recording.cpp packs the stroke into a
 // stored EventRecord) and starts the note in engine/notes.cpp, which engine/midi_output.cpp
 // turns into a MIDI word for the device: the built-in synthesizer (engine/builtin_synth.cpp)
-// or a system port (engine/midi_ports.cpp).
+// or a MIDI port (engine/midi_ports.cpp; Plinkora's own JACK port in engine/jack_midi_port.cpp).
 //
 // How a recorded event becomes a note again: shell/transport.cpp starts the scheduler
 // (recording/scheduler.cpp), which waits for each event's deadline (recording/due_times.h) on
