@@ -23,13 +23,15 @@ constexpr size_t kQueueBytes = 16384;
 // A cycle lasts a few milliseconds at the usual settings and up to about 170 ms at the largest.
 constexpr std::chrono::milliseconds kDrainTimeout{250};
 
-// The window thread queues each message as a length byte and its bytes; the JACK process
-// callback moves whole messages into the port's buffer. The queue is JACK's lock-free ring,
-// so neither side waits for the other.
-class JackMidiPort final : public MidiDevice {
+}  // namespace
+
+// One JACK client with one MIDI output port. The window thread queues each message as a length
+// byte and its bytes; the JACK process callback moves whole messages into the port's buffer.
+// The queue is JACK's lock-free ring, so neither side waits for the other.
+class JackMidiPort {
   public:
     explicit JackMidiPort(std::function<void()> onLost) : onLost_(std::move(onLost)) {}
-    ~JackMidiPort() override {
+    ~JackMidiPort() {
         if (client_) {
             Drain();
             // Closing without a server returns at once, as its socket is already gone.
@@ -63,7 +65,7 @@ class JackMidiPort final : public MidiDevice {
         return jack_activate(client_) == 0;
     }
 
-    bool Send(uint32_t word) noexcept override {
+    bool Send(uint32_t word) noexcept {
         std::array<uint8_t, 4> entry{};
         std::array<uint8_t, 3> bytes;
         const size_t length = WireBytes(word, bytes);
@@ -137,17 +139,34 @@ class JackMidiPort final : public MidiDevice {
     std::atomic<uint64_t> cycles_{0};
 };
 
+namespace {
+
+class JackPortDevice final : public MidiDevice {
+  public:
+    explicit JackPortDevice(std::shared_ptr<JackMidiPort> port) : port_(std::move(port)) {}
+    bool Send(uint32_t word) noexcept override { return port_->Send(word); }
+    bool Lost() const noexcept { return port_->Lost(); }
+
+  private:
+    std::shared_ptr<JackMidiPort> port_;
+};
+
 }  // namespace
 
-std::unique_ptr<MidiDevice> OpenJackMidiPort(const std::string& clientName,
-                                             const std::string& portName,
-                                             std::function<void()> onLost) {
-    PrepareSoundLibraries();
-    auto port = std::make_unique<JackMidiPort>(std::move(onLost));
-    if (!port->Open(clientName, portName)) {
-        return nullptr;
+JackMidiPortOpener::JackMidiPortOpener(std::string clientName, std::string portName)
+    : clientName_(std::move(clientName)), portName_(std::move(portName)) {}
+
+std::unique_ptr<MidiDevice> JackMidiPortOpener::Open(std::function<void()> onLost) {
+    std::shared_ptr<JackMidiPort> port = current_.lock();
+    if (!port || port->Lost()) {
+        PrepareSoundLibraries();
+        port = std::make_shared<JackMidiPort>(std::move(onLost));
+        if (!port->Open(clientName_, portName_)) {
+            return nullptr;
+        }
+        current_ = port;
     }
-    return port;
+    return std::make_unique<JackPortDevice>(std::move(port));
 }
 
 }  // namespace plinkora

@@ -9,7 +9,6 @@
 #include <unistd.h>
 #endif
 
-#include "engine/jack_midi_port.h"
 #include "engine/sound_libraries.h"
 
 namespace plinkora {
@@ -165,7 +164,7 @@ size_t WireBytes(uint32_t word, std::array<uint8_t, 3>& bytes) {
     return length;
 }
 
-MidiPorts::MidiPorts() {
+MidiPorts::MidiPorts() : jackOwnPort_(kClientName, kJackOwnPortName) {
     PrepareSoundLibraries();
     std::vector<RtMidi::Api> apis;
     RtMidi::getCompiledApi(apis);
@@ -216,7 +215,7 @@ std::unique_ptr<MidiDevice> MidiPorts::Open(int index) const {
 std::unique_ptr<MidiDevice> MidiPorts::OpenOwnPort(std::function<void()> onLost) const {
     if (ownPortApi_ == RtMidi::UNIX_JACK) {
         // RtMidi's JACK port does not tell when the server goes away; our own client does.
-        return OpenJackMidiPort(kClientName, kJackOwnPortName, std::move(onLost));
+        return jackOwnPort_.Open(std::move(onLost));
     }
     std::unique_ptr<RtMidiOut> out = MakeOutput(static_cast<RtMidi::Api>(ownPortApi_));
     if (!out) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/jack_midi_port.h"
 #include "engine/midi_device.h"
 
 namespace plinkora {
@@ -45,6 +46,7 @@ class MidiPorts {
     };
     std::vector<Port> ports_;
     int ownPortApi_ = -1;  // RtMidi::Api, or -1 for none
+    mutable JackMidiPortOpener jackOwnPort_;
 };
 
 }  // namespace plinkora
