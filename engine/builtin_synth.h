@@ -26,15 +26,18 @@ class BuiltInSynth {
     BuiltInSynth(const BuiltInSynth&) = delete;
     BuiltInSynth& operator=(const BuiltInSynth&) = delete;
 
-    // Any thread; FluidSynth serialises access. Plays one packed short message.
+    // Window thread. Plays one packed short message, waking a sleeping output.
     bool Send(uint32_t word) noexcept;
     // Offline: the next frames as interleaved stereo floats (frames x 2 values).
     void Render(float* interleaved, int frames);
-    // Opens the first audio driver that answers (PipeWire/PulseAudio, JACK if its server runs,
-    // ALSA) with a short buffer. False when none can be opened.
-    bool StartAudio();
+    // Opens the first audio output that answers (PipeWire/PulseAudio, JACK if its server runs,
+    // ALSA) with a short buffer. False when none can be opened. lost is called once, on the
+    // audio side, when the output's server goes away. Window thread, as are the three below.
+    bool StartAudio(std::function<void()> lost = {});
     void StopAudio();
     bool AudioRunning() const;
+    // True once the running output's server went away; StopAudio, then StartAudio again.
+    bool AudioLost() const;
     double SampleRate() const;
 
     struct Impl;

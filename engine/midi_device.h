@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@ class MidiDevice {
     // False when the word could not be delivered (a port that vanished, say); callers do not
     // retry, so a failed send must never throw or block.
     virtual bool Send(uint32_t word) noexcept = 0;
+    // True once the device's output went away for good (its sound server stopped, say): the
+    // device should be closed, and opening it again may succeed once the server is back.
+    virtual bool Lost() const noexcept { return false; }
 };
 
 // The MIDI outputs of this machine, numbered 0..Count()-1. Closing a device is destroying it.
@@ -27,6 +31,9 @@ class MidiOutputs {
     virtual std::string Name(int32_t deviceId) const = 0;
     // Null when the device cannot be opened.
     virtual std::unique_ptr<MidiDevice> Open(int32_t deviceId) = 0;
+    // Called on any thread, soon after an open device became Lost; it should only wake the
+    // window thread, which then asks the device. Empty to stop listening.
+    virtual void SetLossListener(std::function<void()> listener) { (void)listener; }
 };
 
 }  // namespace plinkora

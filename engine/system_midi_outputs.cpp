@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <future>
+#include <mutex>
 #include <system_error>
 
 #include "engine/builtin_synth.h"
@@ -58,6 +59,26 @@ class SharedSynth {
     std::unique_ptr<BuiltInSynth> synth_;
 };
 
+// Carries a lost output's news from the audio side to whoever listens now. Shared with the
+// outputs' callbacks, so that it outlives the outputs while an audio thread may still call it.
+class LossRelay {
+  public:
+    void Listen(std::function<void()> listener) {
+        std::lock_guard lock(mutex_);
+        listener_ = std::move(listener);
+    }
+    void Report() {
+        std::lock_guard lock(mutex_);
+        if (listener_) {
+            listener_();
+        }
+    }
+
+  private:
+    std::mutex mutex_;
+    std::function<void()> listener_;
+};
+
 class SynthDevice final : public MidiDevice {
   public:
     explicit SynthDevice(std::shared_ptr<SharedSynth> shared)
@@ -73,6 +94,7 @@ class SynthDevice final : public MidiDevice {
     SynthDevice& operator=(const SynthDevice&) = delete;
 
     bool Send(uint32_t word) noexcept override { return synth_.Send(word); }
+    bool Lost() const noexcept override { return synth_.AudioLost(); }
 
   private:
     std::shared_ptr<SharedSynth> shared_;
@@ -116,6 +138,10 @@ class SystemMidiOutputs final : public MidiOutputs {
         return ports_.Open(deviceId - FirstPort());
     }
 
+    void SetLossListener(std::function<void()> listener) override {
+        lossRelay_->Listen(std::move(listener));
+    }
+
   private:
     int FirstPort() const { return synth_ ? 1 : 0; }
     bool HasOwnPort() const { return ports_.HasOwnPort(); }
@@ -132,7 +158,7 @@ class SystemMidiOutputs final : public MidiOutputs {
         if (!synth) {
             return nullptr;
         }
-        if (!synth->StartAudio()) {
+        if (!synth->StartAudio([relay = lossRelay_] { relay->Report(); })) {
             SoundLibraryLog("No audio output could be opened for the synthesizer");
             return nullptr;
         }
@@ -142,6 +168,7 @@ class SystemMidiOutputs final : public MidiOutputs {
     int logTicket_;
     std::shared_ptr<SharedSynth> synth_;  // null when no SoundFont was found
     MidiPorts ports_;
+    std::shared_ptr<LossRelay> lossRelay_ = std::make_shared<LossRelay>();
 };
 
 // The built-in synthesizer is offered when a SoundFont is found; a file that is not one at all

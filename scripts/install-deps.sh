@@ -7,7 +7,7 @@ set -euo pipefail
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6
-    libfluidsynth-dev librtmidi-dev libjack-jackd2-dev
+    libfluidsynth-dev librtmidi-dev libpulse-dev libjack-jackd2-dev
     timgm6mb-soundfont fonts-liberation2
 )
 test_packages=(

@@ -122,6 +122,7 @@ bool MainWindow::Initialise(const std::string& commandLine) {
         // An open menu takes the keyboard: the releases of held keys would go to it.
         connect(menu, &QMenu::aboutToShow, this, [this] { ReleaseHeldKeys(); });
     }
+    deviceWatch_ = std::make_unique<DeviceWatch>(*this, services_.outputs);
     // A device that cannot open has warned; the window works on with it closed.
     static_cast<void>(OpenMidiDeviceAtStartup(performance_));
     if (!commandLine.empty() && LoadStartupDocument(shell_, commandLine) &&
@@ -209,6 +210,9 @@ MainWindow::~MainWindow() {
 void MainWindow::Command(int commandId) {
     // A key released just before belongs before the command: a recording must not lose it.
     keyInput_.Flush();
+    if (deviceWatch_) {
+        deviceWatch_->BeforeCommand(commandId);
+    }
     DispatchCommand(shell_, commandId);
 }
 

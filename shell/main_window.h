@@ -12,6 +12,7 @@
 #include "recording/recording.h"
 #include "recording/scheduler.h"
 #include "shell/command_ids.h"
+#include "shell/device_watch.h"
 #include "shell/key_input.h"
 #include "shell/layout.h"
 #include "shell/menu_bar.h"
@@ -109,6 +110,7 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     QScrollBar* freqBar_ = nullptr;
     std::array<QPushButton*, kTransportButtonCount> buttons_{};
     QTimer autoPlayTimer_;
+    std::unique_ptr<DeviceWatch> deviceWatch_;
     int charWidth_ = 0;
     int charHeight_ = 0;
     WindowLayout layout_;

@@ -32,25 +32,40 @@ class CapturingMidiOutputs final : public MidiOutputs {
             return nullptr;
         }
         lastOpened = deviceId;
-        return std::make_unique<Device>(words);
+        return std::make_unique<Device>(words, lost);
+    }
+    void SetLossListener(std::function<void()> listener) override {
+        lossListener = std::move(listener);
+    }
+
+    // Loses every open device, as a sound server that stops does.
+    void LoseDevices() {
+        lost = true;
+        if (lossListener) {
+            lossListener();
+        }
     }
 
     std::vector<uint32_t> words;
     bool failOpen = false;
     int openCount = 0;
     int32_t lastOpened = -2;
+    bool lost = false;  // devices opened while it is set are lost from the start
+    std::function<void()> lossListener;
 
   private:
     class Device final : public MidiDevice {
       public:
-        explicit Device(std::vector<uint32_t>& words) : words_(words) {}
+        Device(std::vector<uint32_t>& words, const bool& lost) : words_(words), lost_(lost) {}
         bool Send(uint32_t word) noexcept override {
             words_.push_back(word);
             return true;
         }
+        bool Lost() const noexcept override { return lost_; }
 
       private:
         std::vector<uint32_t>& words_;
+        const bool& lost_;
     };
 
     int count_;
