@@ -20,6 +20,7 @@
 #include "engine/midi_output.h"
 #include "recording/playback.h"
 #include "shell/accessible_controls.h"
+#include "shell/alt_release_guard.h"
 #include "shell/commands.h"
 #include "shell/scroll_bars.h"
 #include "shell/transport.h"
@@ -117,6 +118,7 @@ bool MainWindow::Initialise(const std::string& commandLine) {
         return false;
     }
     menuBar()->setNativeMenuBar(false);
+    new AltReleaseGuard(*menuBar());
     actions_ = BuildMenuBar(*menuBar(), performance_, [this](int id) { Command(id); });
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
         // An open menu takes the keyboard: the releases of held keys would go to it.

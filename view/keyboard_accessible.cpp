@@ -308,6 +308,31 @@ class PaintedTextAccessible final : public PaintedPart, public QAccessibleTextIn
     QString announced_;
 };
 
+// Screen readers speak a notification when it shows, wherever the focus is: the way to tell
+// of a change in a line that has no focus.
+class AnnouncementAccessible final : public PaintedPart {
+  public:
+    using PaintedPart::PaintedPart;
+
+    void Announce(const QString& text) {
+        text_ = text;
+        // Readers that keep names learn the new one before the notification shows.
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+        QAccessibleEvent shown(this, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? text_ : QString();
+    }
+    QRect rect() const override { return {}; }
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+
+  private:
+    QString text_;
+};
+
 QHash<const KeyboardView*, class ViewAccessible*>& ViewInterfaces() {
     static QHash<const KeyboardView*, ViewAccessible*> interfaces;
     return interfaces;
@@ -344,7 +369,8 @@ class ViewAccessible final : public QAccessibleWidget {
               [](const KeyboardView&) { return QString::fromLatin1(kHintText); },
               [](const KeyboardView& v) {
                   return QPoint(CharWidth(v), v.height() - 3 * CharHeight(v));
-              })) {
+              })),
+          announcement_(new AnnouncementAccessible(*view, this)) {
         for (QAccessibleInterface* part : Parts()) {
             QAccessible::registerAccessibleInterface(part);
         }
@@ -358,9 +384,10 @@ class ViewAccessible final : public QAccessibleWidget {
     }
 
     void KeyChanged(int keyIndex) { keyboard_->Update(keyIndex); }
-    // Screen readers speak a changed description of the focused object, and the focus stays
-    // with the window: its description carries what just changed, for instance "D Major"
-    // after Alt+D. The lines themselves announce their change to whoever reads them.
+    // A changed line announces itself to whoever reads it, but the focus stays with the window:
+    // what changed ("..., D Major, 1=D" after Alt+D) is also shown as a notification, which
+    // screen readers speak wherever the focus is, and becomes the window's description, which
+    // they read when the focus comes back to the window.
     void Repainted() {
         keyboard_->Update(-1);
         QStringList changed;
@@ -370,16 +397,18 @@ class ViewAccessible final : public QAccessibleWidget {
             }
         }
         if (!changed.isEmpty()) {
-            widget()->window()->setAccessibleDescription(changed.join(QStringLiteral(". ")));
+            const QString news = changed.join(QStringLiteral(". "));
+            widget()->window()->setAccessibleDescription(news);
+            announcement_->Announce(news);
         }
     }
 
     // Children in reading order: the label above the keyboard, the keyboard, the controls
     // placed on the view, then the two lines at the bottom.
-    int childCount() const override { return QAccessibleWidget::childCount() + 4; }
+    int childCount() const override { return QAccessibleWidget::childCount() + kPartCount; }
     QAccessibleInterface* child(int index) const override {
         const int widgets = QAccessibleWidget::childCount();
-        if (index < 0 || index >= widgets + 4) {
+        if (index < 0 || index >= widgets + kPartCount) {
             return nullptr;
         }
         if (index < 2) {
@@ -391,8 +420,8 @@ class ViewAccessible final : public QAccessibleWidget {
         return Parts()[index - widgets];
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        const std::array<QAccessibleInterface*, 4> parts = Parts();
-        for (int i = 0; i < 4; ++i) {
+        const std::array<QAccessibleInterface*, kPartCount> parts = Parts();
+        for (int i = 0; i < kPartCount; ++i) {
             if (parts[i] == child) {
                 return i < 2 ? i : i + QAccessibleWidget::childCount();
             }
@@ -413,14 +442,16 @@ class ViewAccessible final : public QAccessibleWidget {
     }
 
   private:
-    std::array<QAccessibleInterface*, 4> Parts() const {
-        return {label_, keyboard_, status_, hint_};
+    static constexpr int kPartCount = 5;
+    std::array<QAccessibleInterface*, kPartCount> Parts() const {
+        return {label_, keyboard_, status_, hint_, announcement_};
     }
 
     PaintedTextAccessible* label_;
     KeyboardGroupAccessible* keyboard_;
     PaintedTextAccessible* status_;
     PaintedTextAccessible* hint_;
+    AnnouncementAccessible* announcement_;
 };
 
 QAccessibleInterface* CreateViewAccessible(const QString&, QObject* object) {

@@ -147,6 +147,7 @@ def main():
 
     for kind in ("object:property-change:accessible-name",
                  "object:property-change:accessible-description", "object:text-changed",
+                 "object:state-changed:showing",
                  "object:state-changed:checked", "object:property-change:accessible-value"):
         pyatspi.Registry.registerEventListener(heard, kind)
 
@@ -175,6 +176,8 @@ def main():
           "the label announced its change to D Major")
     check(any("accessible-description" in e and "role=frame" in e and "D Major" in e
               for e in events), "the window, which has the focus, told of D Major")
+    check(any("showing" in e and "role=notification" in e and "D Major" in e for e in events),
+          "a notification, which Orca speaks wherever the focus is, told of D Major")
     if device_open:
         check(any("state-changed:checked" in e and "source='A, 1'" in e for e in events),
               "the key A showed pressed while it sounded")

@@ -1,4 +1,5 @@
 #include <QAccessible>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QToolBar>
 
@@ -125,7 +126,9 @@ TEST_F(Accessibility, LabelAndStatusLineAreTextThatFollowsTheirChanges) {
     Choose(1298);  // Alt+D
     EXPECT_EQ(Label()->textInterface()->text(0, 100), "Acoustic Grand Piano    1=D");
     EXPECT_EQ(Label()->text(QAccessible::Name), "Acoustic Grand Piano, D Major, 1=D");
-    // The window keeps the focus: its description tells what changed.
+    // The window keeps the focus: a notification and its description tell what changed.
+    EXPECT_EQ(ViewPart(QAccessible::Notification)->text(QAccessible::Name),
+              "Acoustic Grand Piano, D Major, 1=D");
     EXPECT_EQ(window_->accessibleDescription(), "Acoustic Grand Piano, D Major, 1=D");
 
     Choose(kCloseDeviceCommand);
@@ -142,6 +145,24 @@ TEST_F(Accessibility, LabelAndStatusLineAreTextThatFollowsTheirChanges) {
         Choose(command);
         EXPECT_EQ(Label()->text(QAccessible::Name), name);
     }
+}
+
+// With a screen reader listening, the Alt of an accelerator can come after its letter and look
+// like a lone tap of Alt, which gives the menu bar the keyboard; a lone tap still does.
+TEST_F(Accessibility, TheAltOfAnAcceleratorLeavesTheKeyboardToTheInstrument) {
+    Press(kNativeD, Qt::Key_D, Qt::AltModifier);
+    Release(kNativeD, Qt::Key_D, Qt::AltModifier);
+    Press(64, Qt::Key_Alt, Qt::AltModifier);
+    Release(64, Qt::Key_Alt);
+    EXPECT_TRUE(Checked(1298));
+    EXPECT_FALSE(window_->menuBar()->hasFocus());
+    const size_t before = Words().size();
+    Tap(kNativeA, Qt::Key_A);
+    EXPECT_GT(Words().size(), before);
+
+    Press(64, Qt::Key_Alt, Qt::AltModifier);
+    Release(64, Qt::Key_Alt);
+    EXPECT_TRUE(window_->menuBar()->hasFocus());
 }
 
 }  // namespace
