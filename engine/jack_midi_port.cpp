@@ -145,7 +145,7 @@ class JackPortDevice final : public MidiDevice {
   public:
     explicit JackPortDevice(std::shared_ptr<JackMidiPort> port) : port_(std::move(port)) {}
     bool Send(uint32_t word) noexcept override { return port_->Send(word); }
-    bool Lost() const noexcept { return port_->Lost(); }
+    bool Lost() const noexcept override { return port_->Lost(); }
 
   private:
     std::shared_ptr<JackMidiPort> port_;

@@ -133,7 +133,7 @@ class SystemMidiOutputs final : public MidiOutputs {
             return OpenSynth();
         }
         if (IsOwnPort(deviceId)) {
-            return ports_.OpenOwnPort({});
+            return ports_.OpenOwnPort([relay = lossRelay_] { relay->Report(); });
         }
         return ports_.Open(deviceId - FirstPort());
     }

@@ -3,8 +3,9 @@
 # Plinkora's own MIDI output port on a real JACK server (its dummy backend, no sound card) read
 # by a real JACK MIDI reader (jack_midi_dump): the port is opened from the Device menu of the
 # real window, keys are typed with xdotool, and the words must arrive in order; closing the
-# device removes the port, and a server that stops under an open port harms nothing. Exits 0
-# on success, 1 on a failure, 77 only where the JACK server or Xvfb cannot start.
+# device removes the port; a server that stops under the open port shows the device closed, and
+# the port comes back with the server. Exits 0 on success, 1 on a failure, 77 only where the
+# JACK server or Xvfb cannot start.
 # JACK_PORT_SCREENSHOTS=DIR keeps pictures of each step.
 set -u
 
@@ -24,7 +25,7 @@ say() { echo "== $*"; }
 skip() { echo "SKIP: $*" && exit 77; }
 fail() {
     echo "FAIL: $*"
-    for log in "$work"/jackd.log "$work"/xvfb.log "$work"/plinkora.log "$work"/dump.log; do
+    for log in "$work"/jackd.log "$work"/xvfb.log "$work"/plinkora.log "$work"/dump-*.log; do
         [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; }
     done
     exit 1
@@ -49,7 +50,7 @@ port_listed() { jack_lsp 2>/dev/null | grep -qx 'Plinkora:midi_out'; }
 port_gone() { ! port_listed; }
 # The words jack_midi_dump has printed so far, one message a line ("90 3c 7f").
 words() {
-    sed -nE 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*/\1/p' "$work/dump.log" | sed -E 's/ +$//'
+    sed -nE 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*/\1/p' "$dumplog" | sed -E 's/ +$//'
 }
 # expect_words WHAT WORD...: the words that arrived since the last check are exactly these.
 seen=0
@@ -68,6 +69,19 @@ $got"
     echo "$what:" $(printf '[%s] ' "$@")
 }
 press() { xdotool keydown "$1" sleep 0.3 keyup "$1" sleep 0.3; }
+# start_dump: a fresh jack_midi_dump, connected to the port.
+start_dump() {
+    dumplog=$work/dump-$((++dumps)).log seen=0
+    stdbuf -oL jack_midi_dump >"$dumplog" 2>&1 &
+    dump=$! && pids+=("$dump")
+    wait_for $dump 5 connect_dump || fail "could not connect jack_midi_dump to Plinkora:midi_out"
+}
+connect_dump() { jack_connect Plinkora:midi_out midi-monitor:input >/dev/null 2>&1; }
+start_jackd() {
+    jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >>"$work/jackd.log" 2>&1 &
+    jackd=$! && pids+=("$jackd")
+    wait_for $jackd 10 jack_lsp >/dev/null 2>&1
+}
 
 for tool in jackd jack_lsp jack_connect jack_midi_dump; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (jackd2, scripts/install-deps.sh)"
@@ -88,10 +102,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY
 
 say "starting a JACK server ($JACK_DEFAULT_SERVER, dummy backend) and Xvfb"
-jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-jackd=$! && pids+=("$jackd")
-wait_for $jackd 10 jack_lsp >/dev/null 2>&1 ||
-    skip "the JACK server did not start: $(tail -n 3 "$work/jackd.log")"
+start_jackd || skip "the JACK server did not start: $(tail -n 3 "$work/jackd.log")"
 Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
 pids+=($!)
@@ -119,10 +130,8 @@ wait_for $app 5 port_listed || fail "no port Plinkora:midi_out after choosing it
 screenshot port-open
 echo "port listed: $(jack_lsp -t Plinkora:midi_out | tr '\n\t' '  ')"
 
-stdbuf -oL jack_midi_dump >"$work/dump.log" 2>&1 &
-dump=$! && pids+=("$dump")
-wait_for $dump 5 jack_connect Plinkora:midi_out midi-monitor:input ||
-    fail "could not connect jack_midi_dump to Plinkora:midi_out"
+dumps=0
+start_dump
 
 say "typing keys"
 xdotool windowfocus --sync "$window"
@@ -140,19 +149,26 @@ expect_words "Alt+S" "${all_notes_off[@]}"
 wait_for $app 5 port_gone || fail "the port is still there after the device closed"
 echo "the port is gone after Alt+S"
 
-say "stopping the JACK server under the open port"
+say "stopping the JACK server under the open port, and starting it again"
 xdotool key alt+o
 wait_for $app 5 port_listed || fail "no port after Alt+O"
 kill "$jackd" && wait "$jackd" 2>/dev/null
-sleep 1
+kill "$dump" 2>/dev/null
+warning=$(wait_for $app 10 window_named '^Plinkora$') ||
+    fail "no warning when the JACK server stopped under the open port"
+screenshot server-gone
+echo "the server stopped: the device shows as closed, with a warning"
+start_jackd || fail "the JACK server did not start again"
+wait_for $app 10 port_listed || fail "the port did not come back with its server"
+xdotool windowfocus --sync "$warning" key Return
+echo "the server is back: the port came back by itself"
+start_dump
 xdotool windowfocus --sync "$window"
 press a
-xdotool key alt+s sleep 0.5
-screenshot server-gone
-kill -0 "$app" 2>/dev/null || fail "the program ended when the JACK server stopped"
+expect_words "A after the server came back" "90 3c 7f" "9f 30 7f" "80 3c 00" "8f 30 00"
 
 say "closing the window"
 python3 "$here/close_window.py" "$window" || fail "could not ask the window to close"
 timeout 10 tail --pid="$app" -f /dev/null || fail "the program did not end after its window closed"
 wait "$app" || fail "the program ended with status $?"
-echo "PASS: the port carried every word, went away when closed, survived its server"
+echo "PASS: the port carried every word, went away when closed, came back with its server"
