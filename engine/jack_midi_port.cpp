@@ -33,7 +33,9 @@ class JackMidiPort {
     explicit JackMidiPort(std::function<void()> onLost) : onLost_(std::move(onLost)) {}
     ~JackMidiPort() {
         if (client_) {
-            Drain();
+            if (active_) {
+                Drain();
+            }
             // Closing without a server returns at once, as its socket is already gone.
             jack_client_close(client_);
         }
@@ -62,7 +64,8 @@ class JackMidiPort {
         }
         jack_set_process_callback(client_, &JackMidiPort::Process, this);
         jack_on_shutdown(client_, &JackMidiPort::ServerGone, this);
-        return jack_activate(client_) == 0;
+        active_ = jack_activate(client_) == 0;
+        return active_;
     }
 
     bool Send(uint32_t word) noexcept {
@@ -135,6 +138,7 @@ class JackMidiPort {
     jack_ringbuffer_t* queue_ = nullptr;
     jack_client_t* client_ = nullptr;
     jack_port_t* port_ = nullptr;
+    bool active_ = false;
     std::atomic<bool> lost_{false};
     std::atomic<uint64_t> cycles_{0};
 };

@@ -42,7 +42,7 @@ wait_for() {
     done
     return 1
 }
-window_named() { xdotool search --name "$1" 2>/dev/null | tail -n 1 | grep .; }
+window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 | grep .; }
 screenshot() {
     [[ -z ${JACK_PORT_SCREENSHOTS:-} ]] || import -window root "$JACK_PORT_SCREENSHOTS/$1.png"
 }
