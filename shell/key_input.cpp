@@ -18,20 +18,24 @@ namespace {
 constexpr uint32_t kEvdevOffset = 8;
 
 // X11 and Wayland give the keys that Windows reports with the extended bit codes of their own
-// (the kernel's evdev codes); Windows gives them the scan code of their twin on the main block
-// or the keypad. Of these only the keypad's divide key, the twin of "/", plays a note.
+// (the kernel's evdev codes). The keypad's divide key plays as its twin "/" does; the others
+// keep the extended bit, so that the arrows move the bars and the keypad's digits stay apart.
 uint32_t BaseScanCode(uint32_t evdevCode) {
+    constexpr uint32_t kKeypadDivide = 98, kSlash = 0x35;
+    if (evdevCode == kKeypadDivide) {
+        return kSlash;
+    }
     struct Extended {
         uint32_t evdev;
         uint32_t scanCode;
     };
     static constexpr Extended kExtended[] = {
-        {96, 0x1C},  {97, 0x1D},  {98, 0x35},  {99, 0x37},  {100, 0x38}, {102, 0x47},
-        {103, 0x48}, {104, 0x49}, {105, 0x4B}, {106, 0x4D}, {107, 0x4F}, {108, 0x50},
-        {109, 0x51}, {110, 0x52}, {111, 0x53}, {125, 0x5B}, {126, 0x5C}, {127, 0x5D}};
+        {96, 0x1C},  {97, 0x1D},  {99, 0x37},  {100, 0x38}, {102, 0x47}, {103, 0x48},
+        {104, 0x49}, {105, 0x4B}, {106, 0x4D}, {107, 0x4F}, {108, 0x50}, {109, 0x51},
+        {110, 0x52}, {111, 0x53}, {125, 0x5B}, {126, 0x5C}, {127, 0x5D}};
     for (const Extended& key : kExtended) {
         if (key.evdev == evdevCode) {
-            return key.scanCode;
+            return kExtendedKey | key.scanCode;
         }
     }
     return evdevCode;

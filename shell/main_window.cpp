@@ -70,7 +70,7 @@ MainWindow::MainWindow(const ShellServices& services)
       scheduler_(playbackQueue_),
       shell_{performance_, recording_, scheduler_, document_, *this, services.prompts},
       keyInput_(
-          NativeScanCodeOffset(), [this](const KeyStroke& key) { PlayKey(performance_, key); },
+          NativeScanCodeOffset(), [this](const KeyStroke& key) { PlayOrMoveBar(key); },
           [this] { PressEscape(performance_); }) {
     performance_.modifiers = &services.modifiers;
     performance_.recorder = &recording_;
@@ -176,6 +176,7 @@ void MainWindow::CreateScrollBars() {
     freqBar_ = CreateControlBar(view_, kFreqBarMin, kFreqBarMax, performance_.freqPosition, 1,
                                 performance_, HandleFreqScroll);
     NameControlBars(*forceBar_, *freqBar_);
+    barKeys_ = std::make_unique<BarKeys>(*forceBar_, *freqBar_);
 }
 
 void MainWindow::CreateTransportButtons() {
@@ -222,6 +223,12 @@ void MainWindow::ReleaseHeldKeys() {
     keyInput_.ReleaseAll();
     if (view_ != nullptr) {
         view_->ReleaseMouseKey();
+    }
+}
+
+void MainWindow::PlayOrMoveBar(const KeyStroke& key) {
+    if (barKeys_ == nullptr || !barKeys_->Take(key)) {
+        PlayKey(performance_, key);
     }
 }
 

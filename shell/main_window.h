@@ -11,6 +11,7 @@
 #include "recording/playback_queue.h"
 #include "recording/recording.h"
 #include "recording/scheduler.h"
+#include "shell/bar_keys.h"
 #include "shell/command_ids.h"
 #include "shell/device_watch.h"
 #include "shell/key_input.h"
@@ -91,6 +92,8 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     void ApplyLayout(const QSize& clientSize);
     // The played events that fell due, sounded here on the window thread.
     void DrainPlayback();
+    // A key from the keyboard: a bar's key or a note.
+    void PlayOrMoveBar(const KeyStroke& key);
     // For when the keyboard or the mouse goes elsewhere and the releases will not come here.
     void ReleaseHeldKeys();
     bool Enabled(int commandId) const;
@@ -108,6 +111,7 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     KeyboardView* view_ = nullptr;
     QScrollBar* forceBar_ = nullptr;
     QScrollBar* freqBar_ = nullptr;
+    std::unique_ptr<BarKeys> barKeys_;  // once the bars are there
     std::array<QPushButton*, kTransportButtonCount> buttons_{};
     QTimer autoPlayTimer_;
     std::unique_ptr<DeviceWatch> deviceWatch_;
