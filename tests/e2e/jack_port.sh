@@ -144,6 +144,12 @@ expect_words "A in 1=C, Track 1" "90 3c 7f" "80 3c 00"
 xdotool key alt+5 sleep 1 key Return sleep 0.5  # Function: Add bourdon automatism
 press a
 expect_words "A with the bourdon" "90 3c 7f" "9f 30 7f" "80 3c 00" "8f 30 00"
+xdotool keydown Right sleep 0.3 keyup Right
+expect_words "Right arrow held and let go" "e0 7e 7f" "e0 7f 3f"  # the bourdon is never bent
+xdotool key Down sleep 0.2 key Page_Down sleep 0.2
+press a
+expect_words "A after Down and Page Down" "90 3c 76" "9f 30 76" "80 3c 00" "8f 30 00"
+xdotool key Page_Up sleep 0.2 key Page_Up sleep 0.2  # back to 127, and no further
 
 say "closing the device"
 xdotool key alt+s

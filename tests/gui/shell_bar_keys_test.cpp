@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QScrollBar>
 
 #include "engine/controls.h"
@@ -36,10 +37,12 @@ TEST_F(BarKeysTest, ArrowsAndPageKeysStepTheForceWithinItsRange) {
         {kNativePageUp, Qt::Key_PageUp, false, 127},
         {kNativeUp, Qt::Key_Up, false, 127},
     };
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(window.ForceBar());
     for (const Step& step : steps) {
         Key(QEvent::KeyPress, step.native, step.key, {}, step.repeat);
         EXPECT_EQ(window.performance().force, step.force) << step.native;
         EXPECT_EQ(window.ForceBar()->value(), 128 - step.force);
+        EXPECT_EQ(read->valueInterface()->currentValue().toInt(), step.force);
     }
     Release(kNativeUp, Qt::Key_Up);
     for (int i = 0; i < 17; ++i) {
