@@ -7,15 +7,6 @@ namespace {
 using KeyHandling = EngineTest;
 using Words = std::vector<uint32_t>;
 
-TEST_F(KeyHandling, PressAndReleaseSoundTheKeysNote) {
-    Press(kKeyA);
-    Release(kKeyA);
-    EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), NoteOff(0, 60)}));
-    ASSERT_EQ(painter.caps.size(), 2u);
-    EXPECT_TRUE(painter.caps[0].pressed);
-    EXPECT_FALSE(painter.caps[1].pressed);
-}
-
 TEST_F(KeyHandling, ShiftOfTheFirstKeyHoldsForTheWholeGroup) {
     modifiers.shift = true;
     Press(kKeyA);

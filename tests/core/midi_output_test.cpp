@@ -14,31 +14,6 @@ TEST(ShortMessages, PackStatusChannelAndDataBytes) {
     EXPECT_EQ(outputs.words, (Words{0x7F7FE3, 0x28CF, 0x7F3C90}));
 }
 
-// Opened as at start-up: the mapper if there is one, else the first device, with only the
-// performance channel's program; a failure warns and leaves it closed.
-TEST(DeviceStartup, OpensTheMapperOrTheFirstDeviceAndWarnsWhenItCannot) {
-    for (const bool mapper : {false, true}) {
-        CapturingMidiOutputs outputs(2, mapper);
-        RecordingView view;
-        Performance p(outputs);
-        p.view = &view;
-        ResolveDefaultDevice(p);
-        EXPECT_TRUE(OpenMidiDeviceAtStartup(p));
-        EXPECT_EQ(outputs.lastOpened, mapper ? kMidiMapper : 0);
-        EXPECT_EQ(outputs.words, Words{ShortMessage(kProgramChange, 0, 0, 0)});
-    }
-    CapturingMidiOutputs outputs;
-    outputs.failOpen = true;
-    RecordingView view;
-    Performance p(outputs);
-    p.view = &view;
-    ResolveDefaultDevice(p);
-    EXPECT_FALSE(OpenMidiDeviceAtStartup(p));
-    EXPECT_FALSE(p.DeviceOpen());
-    EXPECT_EQ(view.warnings, std::vector<std::string>{"Cannot open MIDI device"});
-    EXPECT_TRUE(outputs.words.empty());
-}
-
 using DeviceCommands = EngineTest;
 
 // Open while open and close while closed send nothing.
