@@ -101,14 +101,9 @@ TEST(ConvertOptionsTest, ReadsEveryOptionAndRefusesWhatItCannotUse) {
     const auto o = std::get<ConvertOptions>(
         Parse("--key-signature 6=#a --program=40 --bourdon on --force 1 --track 15 "
               "--soundfont x.sf2 in.plk OUT.WAV"));
-    EXPECT_EQ(o.keySignature, 1332);
-    EXPECT_EQ(o.program, 40);
-    EXPECT_EQ(o.bourdon, true);
-    EXPECT_EQ(o.force, 1);
-    EXPECT_EQ(o.channel, 14);
-    EXPECT_EQ(o.soundFont, "x.sf2");
-    EXPECT_EQ(o.kind, OutputKind::kWave);
-    EXPECT_EQ(o.input, "in.plk");
+    EXPECT_EQ(std::tie(o.keySignature, o.program, o.bourdon, o.force, o.channel, o.soundFont,
+                       o.kind, o.input),
+              std::tuple(1332, 40, true, 1, 14, "x.sf2", OutputKind::kWave, "in.plk"));
     const auto plain = std::get<ConvertOptions>(Parse("--key-signature 1298 a.plk b.mid"));
     EXPECT_EQ(plain.keySignature, 1298);
     EXPECT_FALSE(plain.bourdon);
