@@ -81,7 +81,6 @@ inline std::vector<uint32_t> AllNotesOff() {
 }
 
 // Scan codes of a few keys.
-inline constexpr uint32_t kKeyA = 30, kKeyS = 31, kKeyH = 35, kKeyK = 37, kKey1 = 2,
-                          kKeyBracketRight = 27;
+inline constexpr uint32_t kKeyA = 30, kKeyS = 31, kKeyH = 35, kKeyK = 37;
 
 }  // namespace plinkora::testing

@@ -16,10 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using std::string_literals::operator""s;
 
-Bytes Raw(std::string_view text) {
-    return Bytes(text.begin(), text.end());
-}
-
 TEST(TipDivision, EverySeparatorEndsOneTipAndAnyIndexWraps) {
     using Tips = std::vector<std::string>;
     const auto division = [](std::string_view text) {
@@ -69,7 +65,7 @@ TEST_F(TipFiles, TipsFileMustBeReadableAndBelowOneHundredThousandBytes) {
     ASSERT_EQ(mkfifo(Path("tips.txt").c_str(), 0600), 0);  // opening it must not wait
     EXPECT_FALSE(Load());
     fs::remove(Path("tips.txt"));
-    WriteBytes(Path("tips.txt"), Raw("a"));
+    WriteBytes(Path("tips.txt"), Text("a"));
     ASSERT_EQ(mkfifo(Path("tips.log").c_str(), 0600), 0);  // nor writing the log
     EXPECT_FALSE(Load());
     fs::remove(Path("tips.log"));
@@ -81,13 +77,13 @@ TEST_F(TipFiles, TipsFileMustBeReadableAndBelowOneHundredThousandBytes) {
     EXPECT_EQ(Shown(), std::pair(0, 2));
     WriteBytes(Path("tips.txt"), Bytes(100000, 'x'));
     EXPECT_FALSE(Load());
-    WriteBytes(Path("tips.txt"), Raw("first\r\n\r\nsec\0ond"s));
+    WriteBytes(Path("tips.txt"), Text("first\r\n\r\nsec\0ond"s));
     ASSERT_TRUE(Load());
     EXPECT_EQ(state.tipsText, "first\r\n\r\nsec");  // the text ends at the first NUL byte
 }
 
 TEST_F(TipFiles, MissingOrShortLogMeansAFirstStart) {
-    WriteBytes(Path("tips.txt"), Raw("a"));
+    WriteBytes(Path("tips.txt"), Text("a"));
     EXPECT_FALSE(LoadTips(state, Path("no_such_folder/tips.log"), Path("tips.txt")));
     state.nextTipIndex = 5;
     ASSERT_TRUE(Load());

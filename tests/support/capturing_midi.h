@@ -18,10 +18,7 @@ class CapturingMidiOutputs final : public MidiOutputs {
 
     int Count() const override { return count_; }
     std::optional<std::string> MapperName() const override {
-        if (!hasMapper_) {
-            return std::nullopt;
-        }
-        return std::string("Mapper");
+        return hasMapper_ ? std::optional<std::string>("Mapper") : std::nullopt;
     }
     std::string Name(int32_t deviceId) const override {
         return "Capture " + std::to_string(deviceId);
