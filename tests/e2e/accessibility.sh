@@ -6,31 +6,9 @@
 set -u
 
 plinkora=$(realpath "$1")
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/plinkora-a11y.XXXXXX")
-pids=()
-
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    [[ -n ${A11Y_KEEP:-} ]] && mkdir -p "$A11Y_KEEP" && cp "$work"/*.txt "$A11Y_KEEP"/ 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-skip() { echo "SKIP: $*" && exit 77; }
-fail() {
-    echo "FAIL: $*"
-    for log in "$work"/*.log; do
-        [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; }
-    done
-    exit 1
-}
-wait_for() {  # wait_for SECONDS COMMAND...: every 0.1 s until COMMAND succeeds or time is up
-    local i
-    for i in $(seq $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done
-    return 1
-}
+name=a11y
+source "$(dirname "$0")/common.sh"
+on_exit() { [[ -n ${A11Y_KEEP:-} ]] && mkdir -p "$A11Y_KEEP" && cp "$work"/*.txt "$A11Y_KEEP"/ 2>/dev/null; }
 
 python=
 for candidate in /usr/bin/python3 python3; do
@@ -42,34 +20,28 @@ for candidate in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-b
     [[ -x $candidate ]] && launcher=$candidate && break
 done
 [[ -n $launcher ]] || skip "at-spi2-core is not installed: no accessibility bus"
-for tool in Xvfb dbus-daemon xdotool; do
+for tool in dbus-daemon xdotool; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/app"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset WAYLAND_DISPLAY PULSE_SERVER AT_SPI_BUS_ADDRESS
-
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for 10 test -s "$work/display" || skip "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
-export DISPLAY=:$(head -n 1 "$work/display")
+use_private_home
+unset PULSE_SERVER AT_SPI_BUS_ADDRESS
+start_xvfb
 
 dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/bus" \
     >"$work/dbus.log" 2>&1 &
 pids+=($!)
-wait_for 10 test -s "$work/bus" || skip "the session bus did not start"
+wait_for $! 10 test -s "$work/bus" || skip "the session bus did not start"
 DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
 export DBUS_SESSION_BUS_ADDRESS
 "$launcher" --launch-immediately >"$work/atspi.log" 2>&1 &
 pids+=($!)
+launcher_pid=$!
 atspi_up() {
     dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
         >/dev/null 2>&1
 }
-wait_for 10 atspi_up || skip "the accessibility bus did not start"
+wait_for $launcher_pid 10 atspi_up || skip "the accessibility bus did not start"
 
 # A null sink gives the built-in synthesizer somewhere to play. Without PulseAudio the output
 # cannot open: the warning is closed as a user would, and the program goes on closed.
@@ -78,10 +50,9 @@ if command -v pulseaudio >/dev/null; then
         -L module-native-protocol-unix -L "module-null-sink sink_name=testsink" \
         >"$work/pulseaudio.log" 2>&1 &
     pids+=($!)
-    wait_for 10 pactl info >/dev/null 2>&1 || echo "PulseAudio did not start: the output stays closed"
+    wait_for $! 10 pactl info >/dev/null 2>&1 || echo "PulseAudio did not start: the output stays closed"
 fi
-soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2  # small and quick to load
-[[ -f $soundfont ]] && export PLINKORA_SOUNDFONT=$soundfont
+use_test_soundfont
 cd "$work/app" || exit 1
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 "$plinkora" >"$work/plinkora.log" 2>&1 &
 app=$!

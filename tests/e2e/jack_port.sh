@@ -10,39 +10,8 @@
 set -u
 
 plinkora=$(realpath "$1")
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/plinkora-jack.XXXXXX")
-pids=()
-
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-say() { echo "== $*"; }
-skip() { echo "SKIP: $*" && exit 77; }
-fail() {
-    echo "FAIL: $*"
-    for log in "$work"/jackd.log "$work"/xvfb.log "$work"/plinkora.log "$work"/dump-*.log; do
-        [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; }
-    done
-    exit 1
-}
-
-# wait_for PID SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds (0), the time is
-# up or process PID has ended (1).
-wait_for() {
-    local pid=$1 i
-    for i in $(seq $(($2 * 5))); do
-        "${@:3}" && return 0
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.2
-    done
-    return 1
-}
-window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 | grep .; }
+name=jack
+source "$(dirname "$0")/common.sh"
 screenshot() {
     [[ -z ${JACK_PORT_SCREENSHOTS:-} ]] || import -window root "$JACK_PORT_SCREENSHOTS/$1.png"
 }
@@ -86,7 +55,6 @@ start_jackd() {
 for tool in jackd jack_lsp jack_connect jack_midi_dump; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (jackd2, scripts/install-deps.sh)"
 done
-command -v Xvfb >/dev/null || skip "Xvfb is not installed: no display to run the window on"
 for tool in xdotool xset python3; do
     command -v "$tool" >/dev/null || fail "$tool is needed (see scripts/install-deps.sh)"
 done
@@ -94,27 +62,19 @@ done
 
 # A private home, runtime folder, display and JACK server; no PulseAudio, so that the built-in
 # synthesizer plays through JACK too.
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
+use_private_home
 export JACK_DEFAULT_SERVER=plinkora-test-$$ JACK_NO_START_SERVER=1
 export PULSE_SERVER=unix:$work/no-pulse
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset WAYLAND_DISPLAY
 
 say "starting a JACK server ($JACK_DEFAULT_SERVER, dummy backend) and Xvfb"
 start_jackd || skip "the JACK server did not start: $(tail -n 3 "$work/jackd.log")"
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for $! 10 test -s "$work/display" || skip "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
-export DISPLAY=:$(head -n 1 "$work/display")
+start_xvfb
 xset r off  # held keys must not repeat
 
 say "starting $plinkora"
-cd "$work" || exit 1
-soundfont=${PLINKORA_TEST_SOUNDFONT:-/usr/share/sounds/sf2/TimGM6mb.sf2}  # small and quick to load
-[[ -f $soundfont ]] && export PLINKORA_SOUNDFONT=$soundfont
-"$plinkora" >"$work/plinkora.log" 2>&1 &
+cd "$work/app" || exit 1
+use_test_soundfont
+"$plinkora" >"$work/app/plinkora.log" 2>&1 &
 app=$! && pids+=("$app")
 window=$(wait_for $app 30 window_named '^Plinkora - \[Untitled\]$') ||
     fail "the main window did not show"
@@ -178,7 +138,5 @@ press a
 expect_words "A after the server came back" "90 3c 7f" "9f 30 7f" "80 3c 00" "8f 30 00"
 
 say "closing the window"
-python3 "$here/close_window.py" "$window" || fail "could not ask the window to close"
-timeout 10 tail --pid="$app" -f /dev/null || fail "the program did not end after its window closed"
-wait "$app" || fail "the program ended with status $?"
+close_program "$window" "$app"
 echo "PASS: the port carried every word, went away when closed, came back with its server"

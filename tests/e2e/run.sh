@@ -7,39 +7,9 @@
 set -u
 
 plinkora=$(realpath "$1") convert=$(realpath "$2") tips=$(realpath "$3")
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/plinkora-e2e.XXXXXX")
-pids=()
-
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    [[ ${E2E_KEEP:-0} == 1 ]] && echo "work folder kept: $work" || rm -rf "$work"
-}
-trap cleanup EXIT
-
-say() { echo "== $*"; }
-skip() { echo "SKIP: $*" && exit 77; }
-fail() {
-    echo "FAIL: $*"
-    for log in "$work"/xvfb.log "$work"/pulseaudio.log "$work"/app/plinkora.log; do
-        [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; }
-    done
-    exit 1
-}
-
-# wait_for PID SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds (0), the time is
-# up or process PID has ended (1).
-wait_for() {
-    local pid=$1 i
-    for i in $(seq $(($2 * 5))); do
-        "${@:3}" && return 0
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.2
-    done
-    return 1
-}
-window_named() { xdotool search --name "$1" 2>/dev/null | tail -n 1 | grep .; }
+name=e2e
+source "$(dirname "$0")/common.sh"
+keep_work=${E2E_KEEP:-0}
 screenshot() { [[ -z ${E2E_SCREENSHOTS:-} ]] || import -window root "$E2E_SCREENSHOTS/$1.png"; }
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1 sleep 0.3; }  # click X Y
 hold() { xdotool keydown "$@" sleep 0.9 keyup $(printf '%s\n' "$@" | tac); }  # hold KEY...
@@ -75,26 +45,19 @@ take() {
 for tool in xdotool parec pactl xset import python3; do
     command -v "$tool" >/dev/null || fail "$tool is needed (see scripts/install-deps.sh)"
 done
-command -v Xvfb >/dev/null || skip "Xvfb is not installed: no display to run the window on"
 command -v pulseaudio >/dev/null || skip "PulseAudio is not installed: no sound server to record"
 [[ -z ${E2E_SCREENSHOTS:-} ]] || mkdir -p "$E2E_SCREENSHOTS"
 
-# Every process of the test gets a private home, runtime folder and display.
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/app" "$work/takes"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset PULSE_SERVER WAYLAND_DISPLAY
+use_private_home
+mkdir -p "$work/takes"
+unset PULSE_SERVER
 # The sound must not starve on a busy machine: raise the program and the recorder to the
 # priority PulseAudio takes for itself, where that is allowed.
 boost=
 nice -n -11 true 2>/dev/null && boost="nice -n -11"
 
 say "starting Xvfb and PulseAudio"
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for $! 10 test -s "$work/display" || skip "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
-export DISPLAY=:$(head -n 1 "$work/display")
+start_xvfb
 xset r off  # held keys must not repeat
 # norewinds: without it the monitor loses about two seconds when a stream starts.
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --disallow-module-loading \
@@ -113,8 +76,7 @@ echo "sound server's protocol thread at real-time priority: $( ((server_realtime
 say "starting $plinkora with the built-in synthesizer"
 cd "$work/app" || exit 1
 cp "$tips" tips.txt
-soundfont=${PLINKORA_TEST_SOUNDFONT:-/usr/share/sounds/sf2/TimGM6mb.sf2}  # small and quick to load
-[[ -f $soundfont ]] && export PLINKORA_SOUNDFONT=$soundfont
+use_test_soundfont
 $boost "$plinkora" >"$work/app/plinkora.log" 2>&1 &
 app=$! && pids+=("$app")
 
@@ -171,7 +133,5 @@ echo "converted: $(stat -c %s "$work/performance.mid") bytes of Standard MIDI Fi
 "$convert" --info "$document"
 
 say "closing the window"
-python3 "$here/close_window.py" "$window" || fail "could not ask the window to close"
-timeout 10 tail --pid="$app" -f /dev/null || fail "the program did not end after its window closed"
-wait "$app" || fail "the program ended with status $?"
+close_program "$window" "$app"
 echo "PASS: the program ended with status 0"

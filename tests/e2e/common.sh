@@ -1,0 +1,72 @@
+# Sourced by the end-to-end scripts: a private work folder, home and runtime folder, the
+# processes started for the test (stopped at exit), a virtual display, and the small helpers
+# every script uses. The script sets `name` (the work folder's prefix) before sourcing this.
+set -u
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/plinkora-$name.XXXXXX")
+pids=()
+keep_work=0  # 1 keeps the work folder for a look afterwards; on_exit, if defined, runs first
+
+cleanup() {
+    local pid
+    declare -F on_exit >/dev/null && on_exit
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    ((keep_work)) && echo "work folder kept: $work" || rm -rf "$work"
+}
+trap cleanup EXIT
+
+say() { echo "== $*"; }
+skip() { echo "SKIP: $*" && exit 77; }
+# fail MESSAGE: says why, shows the end of every log of the work folder, and exits 1.
+fail() {
+    local log
+    echo "FAIL: $*"
+    for log in "$work"/*.log "$work"/app/*.log; do
+        [[ -s $log ]] && { echo "--- $log"; tail -n 20 "$log"; }
+    done
+    exit 1
+}
+
+# wait_for PID SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds (0), the time is
+# up or process PID has ended (1).
+wait_for() {
+    local pid=$1 i
+    for i in $(seq $(($2 * 5))); do
+        "${@:3}" && return 0
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
+}
+# window_named PATTERN: the newest shown window whose title matches.
+window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 | grep .; }
+
+# Every process of the test gets a private home, runtime folder and display.
+use_private_home() {
+    export HOME=$work/home XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/app"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    unset WAYLAND_DISPLAY
+}
+# start_xvfb: a virtual screen of its own; skips the test where Xvfb cannot start.
+start_xvfb() {
+    command -v Xvfb >/dev/null || skip "Xvfb is not installed: no display to run the window on"
+    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" \
+        >"$work/xvfb.log" 2>&1 &
+    pids+=($!)
+    wait_for $! 10 test -s "$work/display" || skip "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
+    export DISPLAY=:$(head -n 1 "$work/display")
+}
+# use_test_soundfont: the small SoundFont loads quickly.
+use_test_soundfont() {
+    local soundfont=${PLINKORA_TEST_SOUNDFONT:-/usr/share/sounds/sf2/TimGM6mb.sf2}
+    [[ -f $soundfont ]] && export PLINKORA_SOUNDFONT=$soundfont
+    return 0
+}
+# close_program WINDOW PID: closes the window as a user does; the program must end with 0.
+close_program() {
+    python3 "$here/close_window.py" "$1" || fail "could not ask the window to close"
+    timeout 10 tail --pid="$2" -f /dev/null || fail "the program did not end after its window closed"
+    wait "$2" || fail "the program ended with status $?"
+}
