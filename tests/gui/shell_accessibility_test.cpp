@@ -19,26 +19,25 @@ class Accessibility : public ShellTest {
     static QAccessibleInterface* Of(QObject* object) {
         return QAccessible::queryAccessibleInterface(object);
     }
-    QAccessibleInterface* ViewPart(QAccessible::Role role, int nth = 0) const {
-        QAccessibleInterface* view = Of(window_->View());
-        for (int i = 0; i < view->childCount(); ++i) {
-            if (view->child(i)->role() == role && nth-- == 0) {
-                return view->child(i);
+    // The nth child of the parent that is wanted.
+    template <typename Wanted>
+    static QAccessibleInterface* Find(QAccessibleInterface* parent, Wanted wanted, int nth = 0) {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            if (wanted(parent->child(i)) && nth-- == 0) {
+                return parent->child(i);
             }
         }
         return nullptr;
+    }
+    QAccessibleInterface* ViewPart(QAccessible::Role role, int nth = 0) const {
+        return Find(
+            Of(window_->View()), [&](auto* part) { return part->role() == role; }, nth);
     }
     QAccessibleInterface* Keyboard() const { return ViewPart(QAccessible::Grouping); }
     QAccessibleInterface* Label() const { return ViewPart(QAccessible::StaticText, 0); }
     QAccessibleInterface* Status() const { return ViewPart(QAccessible::StaticText, 1); }
     QAccessibleInterface* KeyNamed(const QString& name) const {
-        QAccessibleInterface* keyboard = Keyboard();
-        for (int i = 0; i < keyboard->childCount(); ++i) {
-            if (keyboard->child(i)->text(QAccessible::Name) == name) {
-                return keyboard->child(i);
-            }
-        }
-        return nullptr;
+        return Find(Keyboard(), [&](auto* key) { return key->text(QAccessible::Name) == name; });
     }
 };
 
