@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/key_handling.h"
-#include "engine/midi_output.h"
 #include "engine/performance.h"
 #include "tests/support/capturing_midi.h"
 
@@ -65,22 +64,7 @@ class EngineTest : public ::testing::Test {
     Performance p{outputs};
 };
 
-inline uint32_t NoteOn(int channel, int note, int velocity = 127) {
-    return ShortMessage(kNoteOn, channel, note, velocity);
-}
-inline uint32_t NoteOff(int channel, int note) {
-    return ShortMessage(kNoteOff, channel, note, 0);
-}
-// All Notes Off on the sixteen channels, as Esc and End playing send it.
-inline std::vector<uint32_t> AllNotesOff() {
-    std::vector<uint32_t> words;
-    for (uint32_t channel = 0; channel < 16; ++channel) {
-        words.push_back(ShortMessage(kControlChange, channel, kAllNotesOffController, 0));
-    }
-    return words;
-}
-
 // Scan codes of a few keys.
-inline constexpr uint32_t kKeyA = 30, kKeyS = 31, kKeyH = 35, kKeyK = 37;
+inline constexpr uint32_t kKeyA = 30, kKeyS = 31, kKeyD = 32, kKeyH = 35, kKeyK = 37;
 
 }  // namespace plinkora::testing

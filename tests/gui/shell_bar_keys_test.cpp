@@ -9,15 +9,10 @@ namespace plinkora::testing {
 namespace {
 
 using BarKeysTest = ShellTest;
-using Sent = std::vector<uint32_t>;
 
 // X11 key codes of the arrows and page keys, and of the keypad's 8 with Num Lock off.
 constexpr int kNativeUp = 111, kNativePageUp = 112, kNativeLeft = 113, kNativeRight = 114;
 constexpr int kNativeDown = 116, kNativePageDown = 117, kNativeKeypad8 = 80;
-
-uint32_t Bend(int channel, int bend) {
-    return ShortMessage(kPitchBend, channel, bend & 0x7F, bend >> 7);
-}
 
 TEST_F(BarKeysTest, ArrowsAndPageKeysStepTheForceWithinItsRange) {
     MainWindow& window = Start();

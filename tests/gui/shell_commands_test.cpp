@@ -9,10 +9,6 @@ namespace {
 
 using CommandsTest = ShellTest;
 
-uint32_t Program(int channel, int program) {
-    return ShortMessage(kProgramChange, channel, program, 0);
-}
-
 TEST_F(CommandsTest, ToolbarAndMenuChooseTheSameInstrumentAndTrackTenIsPercussion) {
     MainWindow& window = Start();
     Words().clear();
@@ -20,7 +16,7 @@ TEST_F(CommandsTest, ToolbarAndMenuChooseTheSameInstrumentAndTrackTenIsPercussio
     EXPECT_EQ(window.performance().program, 40);
     EXPECT_TRUE(Checked(1064));
     EXPECT_FALSE(Checked(1024));
-    EXPECT_EQ(Words(), (std::vector<uint32_t>{Program(0, 40), Program(15, 40)}));
+    EXPECT_EQ(Words(), (Sent{Program(0, 40), Program(15, 40)}));
 
     Choose(1024 + 73);  // Flute
     Choose(1064);       // Strings, item 1
@@ -34,9 +30,9 @@ TEST_F(CommandsTest, ToolbarAndMenuChooseTheSameInstrumentAndTrackTenIsPercussio
     EXPECT_EQ(window.performance().channel, 9);
     EXPECT_TRUE(Checked(777));
     EXPECT_FALSE(Checked(768));
-    EXPECT_EQ(Words(), (std::vector<uint32_t>{Program(9, 40), Program(15, 40)}));
+    EXPECT_EQ(Words(), (Sent{Program(9, 40), Program(15, 40)}));
     Press(kNativeA, Qt::Key_A);
-    EXPECT_EQ(Words().back(), NoteOn(9, 60, 127));
+    EXPECT_EQ(Words().back(), NoteOn(9, 60));
 }
 
 TEST_F(CommandsTest, MarkedItemsKeepTheirMarksAndIdentifierRangesAreTakenWhole) {
@@ -75,7 +71,7 @@ TEST_F(CommandsTest, ScrollBars) {
     EXPECT_EQ(force.value(), 100);
     Words().clear();
     Press(kNativeA, Qt::Key_A);
-    EXPECT_EQ(Words(), std::vector<uint32_t>{NoteOn(0, 60, 28)});
+    EXPECT_EQ(Words(), Sent{NoteOn(0, 60, 28)});
 
     QScrollBar& freq = *window.FreqBar();
     Words().clear();
@@ -85,10 +81,9 @@ TEST_F(CommandsTest, ScrollBars) {
     EXPECT_EQ(freq.value(), 8192);
     freq.setSliderDown(true);
     freq.setSliderPosition(4000);
-    const int bend = 0x3FFF - 4000;
-    EXPECT_EQ(Words(), std::vector<uint32_t>{ShortMessage(kPitchBend, 0, bend & 0x7F, bend >> 7)});
+    EXPECT_EQ(Words(), Sent{Bend(0, 0x3FFF - 4000)});
     freq.setSliderDown(false);
-    EXPECT_EQ(Words().back(), ShortMessage(kPitchBend, 0, 0x7F, 0x3F));  // springs back to 8191
+    EXPECT_EQ(Words().back(), Bend(0, 8191));  // springs back to the rest
     EXPECT_EQ(freq.value(), 8192);
 }
 

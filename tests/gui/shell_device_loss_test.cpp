@@ -47,8 +47,7 @@ TEST_F(DeviceLossTest, ALostDeviceIsShownClosedItsPlaybackEndsAndItReopensWhenIt
     EXPECT_TRUE(Checked(kOpenDeviceCommand));
     EXPECT_FALSE(Checked(kCloseDeviceCommand));
     // Opened as the Open command opens: the program reaches both channels.
-    EXPECT_EQ(Words(), (std::vector<uint32_t>{ShortMessage(kProgramChange, 0, 0, 0),
-                                              ShortMessage(kProgramChange, 15, 0, 0)}));
+    EXPECT_EQ(Words(), (Sent{Program(0, 0), Program(15, 0)}));
 }
 
 TEST_F(DeviceLossTest, AfterTheUsersOwnDeviceCommandALostDeviceStaysClosed) {

@@ -10,18 +10,16 @@ namespace plinkora::testing {
 namespace {
 
 using KeysTest = ShellTest;
-using Sent = std::vector<uint32_t>;
 
 // How Shift and Ctrl move a group is the engine's; the window hands it every key and Esc.
 TEST_F(KeysTest, EscSilencesEveryChannelAndForgetsTheHeldGroup) {
     MainWindow& window = Start();
     modifiers_.shift = true;
     Press(kNativeA, Qt::Key_A, Qt::ShiftModifier);
-    EXPECT_EQ(Words().back(), NoteOn(0, 72, 127));
+    EXPECT_EQ(Words().back(), NoteOn(0, 72));
     Words().clear();
     Press(kNativeEsc, Qt::Key_Escape);
-    EXPECT_EQ(Words().size(), 16u);
-    EXPECT_EQ(Words().back(), ShortMessage(kControlChange, 15, 123, 0));
+    EXPECT_EQ(Words(), AllNotesOff());
     EXPECT_EQ(window.performance().heldShift, 0);
 }
 
@@ -31,8 +29,7 @@ TEST_F(KeysTest, TheKeypadsDivideKeyPlaysAsTheSlashDoes) {
     constexpr int kNativeKeypadDivide = 106, kNativeSlash = 61;
     Tap(kNativeKeypadDivide, Qt::Key_Slash, Qt::KeypadModifier);
     Tap(kNativeSlash, Qt::Key_Slash);
-    EXPECT_EQ(Words(),
-              (Sent{NoteOn(0, 76, 127), NoteOff(0, 76), NoteOn(0, 76, 127), NoteOff(0, 76)}));
+    EXPECT_EQ(Words(), (Sent{NoteOn(0, 76), NoteOff(0, 76), NoteOn(0, 76), NoteOff(0, 76)}));
 }
 
 TEST_F(KeysTest, AltAcceleratorsNeverPlayAndWorkWhereverTheFocusIs) {
@@ -41,15 +38,14 @@ TEST_F(KeysTest, AltAcceleratorsNeverPlayAndWorkWhereverTheFocusIs) {
     Tap(kNativeS, Qt::Key_S, Qt::AltModifier);
     EXPECT_FALSE(window.performance().DeviceOpen());
     EXPECT_TRUE(Checked(257));
-    EXPECT_EQ(Words().size(), 16u);  // all notes off on every channel
+    EXPECT_EQ(Words(), AllNotesOff());
     Words().clear();
     Tap(kNativeA, Qt::Key_A);
     EXPECT_TRUE(Words().empty());
     Press(32, Qt::Key_O, Qt::AltModifier);
     EXPECT_TRUE(window.performance().DeviceOpen());
     EXPECT_TRUE(Checked(256));
-    EXPECT_EQ(Words(), (Sent{ShortMessage(kProgramChange, 0, 0, 0),
-                             ShortMessage(kProgramChange, 15, 0, 0)}));
+    EXPECT_EQ(Words(), (Sent{Program(0, 0), Program(15, 0)}));
 
     Words().clear();
     Press(kNativeD, Qt::Key_D, Qt::AltModifier);
@@ -58,7 +54,7 @@ TEST_F(KeysTest, AltAcceleratorsNeverPlayAndWorkWhereverTheFocusIs) {
     EXPECT_TRUE(Checked(1298));
     EXPECT_FALSE(Checked(1297));
     Tap(kNativeA, Qt::Key_A);
-    EXPECT_EQ(Words(), (Sent{NoteOn(0, 62, 127), NoteOff(0, 62)}));
+    EXPECT_EQ(Words(), (Sent{NoteOn(0, 62), NoteOff(0, 62)}));
 
     window.FreqBar()->setFocus();
     Press(43, Qt::Key_H, Qt::AltModifier);  // "#F Major"
@@ -78,7 +74,7 @@ TEST_F(KeysTest, AltDigitsOpenTheMenusAndTheDigitPlaysAfterwards) {
     // The menu took the digit's release; that must not swallow the next one.
     Words().clear();
     Tap(12, Qt::Key_3);
-    EXPECT_EQ(Words(), (Sent{NoteOn(0, 46, 127), NoteOff(0, 46)}));
+    EXPECT_EQ(Words(), (Sent{NoteOn(0, 46), NoteOff(0, 46)}));
 }
 
 // Keys held when the keyboard goes to a menu or another window are released there and then:
@@ -127,8 +123,7 @@ TEST_F(KeysTest, AKeyPressedAfterAButtonClickStillPlaysAndClickedCapsPlayToo) {
     Tap(kNativeA, Qt::Key_A);
     emit window.View()->MouseKey(KeyPress(31));
     emit window.View()->MouseKey(KeyRelease(31));
-    EXPECT_EQ(Words(),
-              (Sent{NoteOn(0, 60, 127), NoteOff(0, 60), NoteOn(0, 62, 127), NoteOff(0, 62)}));
+    EXPECT_EQ(Words(), (Sent{NoteOn(0, 60), NoteOff(0, 60), NoteOn(0, 62), NoteOff(0, 62)}));
     EXPECT_EQ(window.recording().RecordedCount(), 4u);
 }
 
@@ -147,9 +142,9 @@ TEST_F(KeysTest, HeldKeysSoundOnceThroughEitherKindOfRepeat) {
     // A repeat that arrives with Alt down is still the note's, and so is the release after it.
     Key(QEvent::KeyPress, kNativeA, Qt::Key_A, Qt::AltModifier, true);
     Settle();
-    EXPECT_EQ(Words(), Sent{NoteOn(0, 60, 127)});
+    EXPECT_EQ(Words(), Sent{NoteOn(0, 60)});
     Release(kNativeA, Qt::Key_A);
-    EXPECT_EQ(Words(), (Sent{NoteOn(0, 60, 127), NoteOff(0, 60)}));
+    EXPECT_EQ(Words(), (Sent{NoteOn(0, 60), NoteOff(0, 60)}));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(StartupTest, EveryMenuItemButtonAndBarStartsAsExpected) {
     EXPECT_EQ(Items(&QAction::isSeparator, false).size(), 2u + 128 + 24 + 9 + 1 + 2 + 15 + 3);
     EXPECT_EQ(Title(), "Plinkora - [Untitled]");
     // Only the performance channel hears the program at start-up.
-    EXPECT_EQ(Words(), std::vector<uint32_t>{ShortMessage(kProgramChange, 0, 0, 0)});
+    EXPECT_EQ(Words(), Sent{Program(0, 0)});
 
     EXPECT_EQ(window.ForceBar()->value(), 1);  // full force, shown upside down
     EXPECT_EQ(window.FreqBar()->value(), 8192);
@@ -137,8 +137,7 @@ TEST_F(CommandLineTest, DocumentLoadsAndPlaysOnceWhenTheDeviceIsOpen) {
     // A in "1=D" is 62, and the bourdon doubles it an octave lower on channel 15.
     ASSERT_GE(Words().size(), 4u);
     EXPECT_EQ(std::vector<uint32_t>(Words().begin(), Words().begin() + 4),
-              (std::vector<uint32_t>{NoteOn(0, 62, 127), NoteOn(15, 50, 127), NoteOff(0, 62),
-                                     NoteOff(15, 50)}));
+              (Sent{NoteOn(0, 62), NoteOn(15, 50), NoteOff(0, 62), NoteOff(15, 50)}));
     EXPECT_EQ(Grayed(), kReadySaved);
     Settle(600);
     EXPECT_FALSE(Enabled(kEndPlayingCommand)) << "played twice";

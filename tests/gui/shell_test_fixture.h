@@ -12,10 +12,8 @@
 #include <deque>
 #include <functional>
 
-#include "engine/key_handling.h"
-#include "engine/midi_output.h"
 #include "shell/main_window.h"
-#include "tests/support/capturing_midi.h"
+#include "tests/core/engine_fixture.h"
 
 // Marks an event as coming from the window system, which is what makes a click move the focus.
 class QSpontaneKeyEvent {
@@ -26,6 +24,7 @@ class QSpontaneKeyEvent {
 namespace plinkora::testing {
 
 using Messages = std::vector<std::pair<MessageIcon, std::string>>;  // icon, "caption: text"
+using Sent = std::vector<uint32_t>;                                 // MIDI words
 
 // Answers prompts from a script and records them; unscripted questions and dialogs cancel.
 struct ScriptedPrompts final : Prompts {
@@ -63,12 +62,6 @@ struct ScriptedPrompts final : Prompts {
     std::vector<DialogKind> dialogs;
 };
 
-struct SettableModifiers final : ModifierKeys {
-    bool ShiftDown() const override { return shift; }
-    bool CtrlDown() const override { return ctrl; }
-    bool shift = false, ctrl = false;
-};
-
 struct ManualClock final : MillisecondClock {
     uint32_t NowMs() const override { return now; }
     uint32_t now = 5000;
@@ -77,11 +70,11 @@ struct ManualClock final : MillisecondClock {
 // X11 key codes: the PC scan code plus 8.
 inline constexpr int kNativeA = 38, kNativeS = 39, kNativeD = 40, kNativeEsc = 9;
 
-inline uint32_t NoteOn(int channel, int note, int velocity) {
-    return ShortMessage(kNoteOn, channel, note, velocity);
+inline uint32_t Program(int channel, int program) {
+    return ShortMessage(kProgramChange, channel, program, 0);
 }
-inline uint32_t NoteOff(int channel, int note) {
-    return ShortMessage(kNoteOff, channel, note, 0);
+inline uint32_t Bend(int channel, int bend) {
+    return ShortMessage(kPitchBend, channel, bend & 0x7F, bend >> 7);
 }
 
 // Runs the event loop until the condition holds or the time is up; Settle just lets it run.
@@ -186,7 +179,7 @@ class ShellTest : public ::testing::Test {
     std::vector<uint32_t>& Words() { return outputs_.words; }
 
     CapturingMidiOutputs outputs_{2};
-    SettableModifiers modifiers_;
+    FakeModifiers modifiers_;
     ScriptedPrompts prompts_;
     ManualClock clock_;
     std::unique_ptr<MainWindow> window_;

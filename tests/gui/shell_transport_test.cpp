@@ -1,7 +1,6 @@
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "failing_allocation.h"
 #include "recording/document.h"
@@ -9,14 +8,10 @@
 #include "recording/playback.h"
 #include "shell/command_ids.h"
 #include "shell_test_fixture.h"
+#include "tests/core/file_test_support.h"
 
 namespace plinkora::testing {
 namespace {
-
-std::vector<char> Bytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 class TransportTest : public ShellTest {
   protected:
@@ -61,10 +56,9 @@ TEST_F(TransportTest, StateTableWalk) {
     EXPECT_EQ(Grayed(), kPlaying);
     ASSERT_TRUE(WaitUntil([&] { return !Enabled(kEndPlayingCommand); }));
     EXPECT_EQ(Grayed(), kReadySaved);
-    ASSERT_EQ(Words().size(), 2u + 16u);
-    EXPECT_EQ(Words()[0], NoteOn(0, 60, 127));
-    EXPECT_EQ(Words()[1], NoteOff(0, 60));
-    EXPECT_EQ(Words().back(), ShortMessage(kControlChange, 15, 123, 0));
+    Sent played = AllNotesOff();
+    played.insert(played.begin(), {NoteOn(0, 60), NoteOff(0, 60)});
+    EXPECT_EQ(Words(), played);
 
     // With the device closed, recording and playing are refused and nothing moves.
     Choose(kCloseDeviceCommand);
@@ -84,7 +78,7 @@ TEST_F(TransportTest, SaveLoadAndExportWriteTheRecordingsBytes) {
     prompts_.files = {Temp("tune.plk")};
     Choose(kSaveCommand);  // untitled: asks for a name
     ASSERT_TRUE(SaveDocument(expected, 1297, false, Temp("expected.plk")).Ok());
-    EXPECT_EQ(Bytes(Temp("tune.plk")), Bytes(Temp("expected.plk")));
+    EXPECT_EQ(ReadBytes(Temp("tune.plk")), ReadBytes(Temp("expected.plk")));
     EXPECT_EQ(Title(), "Plinkora - [tune.plk]");
 
     Choose(kBeginRecordCommand);  // drops the saved recording without asking
@@ -99,12 +93,12 @@ TEST_F(TransportTest, SaveLoadAndExportWriteTheRecordingsBytes) {
     RecordA();
     Choose(kSaveCommand);
     ASSERT_TRUE(SaveDocument(expected, 1298, false, Temp("expected.plk")).Ok());
-    EXPECT_EQ(Bytes(Temp("tune.plk")), Bytes(Temp("expected.plk")));
+    EXPECT_EQ(ReadBytes(Temp("tune.plk")), ReadBytes(Temp("expected.plk")));
     prompts_.files = {Temp("tune.mid")};
     Choose(kExportCommand);
     const std::optional<std::vector<uint8_t>> midi = BuildMidiFile(expected, 1298, 0, false);
     ASSERT_TRUE(midi);
-    EXPECT_EQ(Bytes(Temp("tune.mid")), std::vector<char>(midi->begin(), midi->end()));
+    EXPECT_EQ(ReadBytes(Temp("tune.mid")), *midi);
     EXPECT_EQ(prompts_.fileDialogs, (std::vector<FileDialogKind>{FileDialogKind::SaveDocument,
                                                                  FileDialogKind::OpenDocument,
                                                                  FileDialogKind::ExportMidi}));
@@ -150,7 +144,7 @@ TEST_F(TransportTest, RecordingOverAnUnsavedTakeAsksFirst) {
     EXPECT_EQ(Grayed(), kRecording);
     EXPECT_EQ(prompts_.questions,
               std::vector<std::string>(2, "Plinkora: Do you save current change in Untitled?"));
-    EXPECT_EQ(Bytes(Temp("take.plk")).size(), 104u + 2 * 16);
+    EXPECT_EQ(ReadBytes(Temp("take.plk")).size(), 104u + 2 * 16);
     Choose(kEndRecordCommand);
     Choose(kBeginRecordCommand);  // saved, and then nothing recorded: nothing to ask
     EXPECT_EQ(prompts_.questions.size(), 2u);

@@ -4,22 +4,20 @@
 
 #include <QImage>
 
-#include "engine/key_handling.h"
 #include "engine/key_table.h"
-#include "engine/performance.h"
-#include "tests/support/capturing_midi.h"
+#include "tests/core/engine_fixture.h"
 #include "view/keyboard_view.h"
 
 namespace plinkora::testing {
 
 // An 800 x 600 view over an open capturing device, laid out as the window lays it out. The
 // fixture stands in for the held modifier keys and for the shell's full repaint.
-class ViewTest : public ::testing::Test, ModifierKeys, EngineView {
+class ViewTest : public ::testing::Test, EngineView {
   protected:
     ViewTest() : performance_(outputs_), view_(performance_) {
         performance_.deviceId = 0;
         performance_.midiOut = outputs_.Open(0);
-        performance_.modifiers = this;
+        performance_.modifiers = &modifiers_;
         performance_.painter = &view_;
         performance_.view = this;
         view_.resize(800, 600);
@@ -27,8 +25,6 @@ class ViewTest : public ::testing::Test, ModifierKeys, EngineView {
         view_.SetKeyboardOrigin(origin_.x(), origin_.y());
     }
 
-    bool ShiftDown() const override { return shift_; }
-    bool CtrlDown() const override { return ctrl_; }
     void Repaint() override { view_.RepaintAll(); }
     void ShowWarning(std::string_view) override {}
 
@@ -40,7 +36,7 @@ class ViewTest : public ::testing::Test, ModifierKeys, EngineView {
     Performance performance_;
     KeyboardView view_;
     QPoint origin_;
-    bool shift_ = false, ctrl_ = false;
+    FakeModifiers modifiers_;
 };
 
 }  // namespace plinkora::testing

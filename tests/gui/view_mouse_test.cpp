@@ -9,8 +9,6 @@
 namespace plinkora::testing {
 namespace {
 
-constexpr int kKeyA = 30, kKeyS = 31;
-
 TEST(KeyHitTest, FindsTheCapUnderAPointAndNothingBetweenTheCaps) {
     // "1", the right edge of "=", Q, A and the bottom right corner of "/".
     EXPECT_EQ(HitKey(0, 0), 2);

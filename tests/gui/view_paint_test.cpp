@@ -9,8 +9,6 @@
 namespace plinkora::testing {
 namespace {
 
-constexpr uint32_t kKeyA = 30, kKeyS = 31, kKeyD = 32, kKeyK = 37;
-
 // The left bevel of each cap image is one flat colour that tells the tints apart.
 const QColor kReleased(144, 143, 160), kBlue(80, 143, 207), kPink(192, 80, 105),
     kGreen(93, 187, 111);
@@ -41,17 +39,17 @@ TEST_F(ViewPaint, PressedCapTakesTheTintOfItsShiftAndTurnsWhiteOnRelease) {
     Press(kKeyA, false);
     EXPECT_EQ(Bevel(Grab(), Cap(kKeyA)), kReleased);
 
-    shift_ = true;
+    modifiers_.shift = true;
     Press(kKeyA);
     EXPECT_EQ(Bevel(Grab(), Cap(kKeyA)), kPink);
     // The rest of the chord keeps the first key's shift after Shift is let go.
-    shift_ = false;
+    modifiers_.shift = false;
     Press(kKeyS);
     EXPECT_EQ(Bevel(Grab(), Cap(kKeyS)), kPink);
     Press(kKeyA, false);
     Press(kKeyS, false);
 
-    ctrl_ = true;
+    modifiers_.ctrl = true;
     Press(kKeyA);
     const QImage image = Grab();
     EXPECT_EQ(Bevel(image, Cap(kKeyA)), kGreen);

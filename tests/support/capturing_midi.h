@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/midi_device.h"
+#include "engine/midi_output.h"
 
 namespace plinkora {
 
@@ -69,4 +70,22 @@ class CapturingMidiOutputs final : public MidiOutputs {
     bool hasMapper_;
 };
 
+namespace testing {
+
+inline uint32_t NoteOn(int channel, int note, int velocity = 127) {
+    return ShortMessage(kNoteOn, channel, note, velocity);
+}
+inline uint32_t NoteOff(int channel, int note) {
+    return ShortMessage(kNoteOff, channel, note, 0);
+}
+// All Notes Off on the sixteen channels, as Esc and End playing send it.
+inline std::vector<uint32_t> AllNotesOff() {
+    std::vector<uint32_t> words;
+    for (uint32_t channel = 0; channel < 16; ++channel) {
+        words.push_back(ShortMessage(kControlChange, channel, kAllNotesOffController, 0));
+    }
+    return words;
+}
+
+}  // namespace testing
 }  // namespace plinkora
