@@ -9,13 +9,17 @@
 Plans: "latency" taps after long silences and in rows; "held" holds ten notes of a second.
 """
 import ctypes
+import os
 import statistics
 import sys
 import time
 
 RATE = 48000
 AUDIBLE = 100           # 16-bit sample value, about -50 dBFS
-SILENCE_S = 20.0
+# SOUND_PATH_SILENCE_S and SOUND_PATH_SILENCES set how long and how many the silences before a
+# first note are (20 s, twice); the first note of a take follows a silence of about 7 s.
+SILENCE_S = float(os.environ.get("SOUND_PATH_SILENCE_S", "20"))
+SILENCES = int(os.environ.get("SOUND_PATH_SILENCES", "2"))
 
 
 def xtest():
@@ -49,7 +53,7 @@ def press(plan, out):
         notes.append((kind, down, key(False)))
 
     if plan == "latency":
-        for cycle in range(3):
+        for cycle in range(SILENCES + 1):
             if cycle:
                 time.sleep(SILENCE_S)
             tap("after-silence", 0.1)
@@ -129,7 +133,7 @@ def analyse(raw, timing, presses):
     print(f"  key to sound, notes in a row: median {statistics.median(row):.1f} ms, "
           f"mean {statistics.fmean(row):.1f} ms, jitter (sd) {statistics.pstdev(row):.1f} ms, "
           f"range {min(row):.1f}-{max(row):.1f} ms over {len(row)}")
-    print("  key to sound, first note after 20 s of silence: "
+    print(f"  key to sound, first note after silence (7 s, then {SILENCE_S:g} s): "
           + ", ".join(f"{x:.1f}" for x in after) + " ms"
           + (f" (median {statistics.median(after) - statistics.median(row):+.1f} ms against "
              "notes in a row)" if after else ""))

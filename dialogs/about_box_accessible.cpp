@@ -4,26 +4,17 @@
 #include <QAccessibleWidget>
 
 #include "dialogs/about_box.h"
+#include "view/painted_accessible.h"
 
 namespace plinkora {
 
 namespace {
 
 // A painted part of the box: the title, or a link when index is not negative.
-class PaintedAboutPart final : public QAccessibleInterface, public QAccessibleActionInterface {
+class PaintedAboutPart final : public PaintedAccessible, public QAccessibleActionInterface {
   public:
     PaintedAboutPart(AboutBox& box, QAccessibleInterface* parent, int link)
-        : box_(box), parent_(parent), link_(link) {}
-
-    bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return parent_->window(); }
-    QAccessibleInterface* parent() const override { return parent_; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    void setText(QAccessible::Text, const QString&) override {}
+        : PaintedAccessible(box, parent), box_(box), link_(link) {}
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name) {
@@ -35,15 +26,13 @@ class PaintedAboutPart final : public QAccessibleInterface, public QAccessibleAc
         return {};
     }
     QRect rect() const override {
-        const QRect area = IsLink() ? AboutBox::Link(link_).area : AboutBox::TitleArea();
-        return QRect(box_.mapToGlobal(area.topLeft()), area.size());
+        return OnScreen(IsLink() ? AboutBox::Link(link_).area : AboutBox::TitleArea());
     }
     QAccessible::Role role() const override {
         return IsLink() ? QAccessible::Link : QAccessible::StaticText;
     }
     QAccessible::State state() const override {
-        QAccessible::State state;
-        state.invisible = !box_.isVisible();
+        QAccessible::State state = PaintedAccessible::state();
         state.linked = IsLink();
         state.traversed = IsLink() && AboutBox::LinkVisited(link_);
         return state;
@@ -66,7 +55,6 @@ class PaintedAboutPart final : public QAccessibleInterface, public QAccessibleAc
     bool IsLink() const { return link_ >= 0; }
 
     AboutBox& box_;
-    QAccessibleInterface* parent_;
     int link_;
 };
 

@@ -15,6 +15,7 @@
 #include "engine/key_table.h"
 #include "view/keyboard_geometry.h"
 #include "view/keyboard_view.h"
+#include "view/painted_accessible.h"
 #include "view/window_texts.h"
 
 namespace plinkora {
@@ -98,32 +99,13 @@ QString StatusLine(const Performance& p) {
 }
 
 // A part of the view that has no widget of its own.
-class PaintedPart : public QAccessibleInterface {
+class PaintedPart : public PaintedAccessible {
   public:
-    PaintedPart(KeyboardView& view, QAccessibleInterface* parent) : view_(view), parent_(parent) {}
-
-    bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return parent_->window(); }
-    QAccessibleInterface* parent() const override { return parent_; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    void setText(QAccessible::Text, const QString&) override {}
-    QAccessible::State state() const override {
-        QAccessible::State state;
-        state.invisible = !view_.isVisible();
-        return state;
-    }
+    PaintedPart(KeyboardView& view, QAccessibleInterface* parent)
+        : PaintedAccessible(view, parent), view_(view) {}
 
   protected:
-    QRect OnScreen(const QRect& local) const {
-        return QRect(view_.mapToGlobal(local.topLeft()), local.size());
-    }
-
     KeyboardView& view_;
-    QAccessibleInterface* parent_;
 };
 
 // One playing key: pressed while its note sounds, whether played live or by a playback.
