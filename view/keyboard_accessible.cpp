@@ -22,25 +22,9 @@ namespace plinkora {
 
 namespace {
 
-// The drawn caps carry no letters; a player knows the keys by the US layout's caps.
-QString KeyCapName(int scanCode) {
-    struct Row {
-        int firstScanCode;
-        const char* caps;
-    };
-    static constexpr std::array<Row, 4> kRows = {
-        {{2, "1234567890-="}, {16, "QWERTYUIOP[]"}, {30, "ASDFGHJKL;'"}, {44, "ZXCVBNM,./"}}};
-    for (const Row& row : kRows) {
-        const int column = scanCode - row.firstScanCode;
-        if (column >= 0 && column < static_cast<int>(std::char_traits<char>::length(row.caps))) {
-            return QString(QLatin1Char(row.caps[column]));
-        }
-    }
-    return {};
-}
-
-// "b3" on the cap reads "flat 3"; the dots above or below it say the octave.
-QString SpokenKeyName(int keyIndex) {
+// The key by what it types in the user's layout ("Q, 1" on the home row's first key under a
+// French layout); "b3" on the cap reads "flat 3", and the dots above or below it say the octave.
+QString SpokenKeyName(const KeyboardView& view, int keyIndex) {
     const KeyEntry& key = KeyTable[keyIndex];
     QString label = QString::fromLatin1(key.label);
     if (label.startsWith(QLatin1Char('b'))) {
@@ -59,7 +43,7 @@ QString SpokenKeyName(int keyIndex) {
         default:
             break;
     }
-    return KeyCapName(keyIndex) + QStringLiteral(", ") + label;
+    return view.Legends().CapLegend(keyIndex) + QStringLiteral(", ") + label;
 }
 
 // "#F Major" in the Mode menu is spoken "F sharp Major", "bB Major" "B flat Major".
@@ -121,7 +105,7 @@ class KeyAccessible final : public PaintedPart {
     }
 
     QString text(QAccessible::Text t) const override {
-        return t == QAccessible::Name ? SpokenKeyName(keyIndex_) : QString();
+        return t == QAccessible::Name ? SpokenKeyName(view_, keyIndex_) : QString();
     }
     QRect rect() const override {
         return OnScreen(CapRect(view_.KeyboardOriginPoint(), keyIndex_));
@@ -155,6 +139,13 @@ class KeyboardGroupAccessible final : public PaintedPart {
     ~KeyboardGroupAccessible() override {
         for (KeyAccessible* key : keys_) {
             QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(key));
+        }
+    }
+
+    void Renamed() {
+        for (KeyAccessible* key : keys_) {
+            QAccessibleEvent event(key, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
         }
     }
 
@@ -366,6 +357,7 @@ class ViewAccessible final : public QAccessibleWidget {
     }
 
     void KeyChanged(int keyIndex) { keyboard_->Update(keyIndex); }
+    void KeysRenamed() { keyboard_->Renamed(); }
     // A changed line announces itself to whoever reads it, but the focus stays with the window:
     // what changed ("..., D Major, 1=D" after Alt+D) is also shown as a notification, which
     // screen readers speak wherever the focus is, and becomes the window's description, which
@@ -461,6 +453,12 @@ void InstallKeyboardAccessibility() {
 void KeyboardKeyChanged(KeyboardView* view, int keyIndex) {
     if (ViewAccessible* accessible = AccessibleOf(view)) {
         accessible->KeyChanged(keyIndex);
+    }
+}
+
+void KeyboardLegendsChanged(KeyboardView* view) {
+    if (ViewAccessible* accessible = AccessibleOf(view)) {
+        accessible->KeysRenamed();
     }
 }
 

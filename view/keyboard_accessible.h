@@ -13,6 +13,8 @@ void InstallKeyboardAccessibility();
 
 // Called by the view after a key's cap was drawn: the key may have begun or stopped sounding.
 void KeyboardKeyChanged(KeyboardView* view, int keyIndex);
+// Called by the view when the keys' names changed with the keyboard layout.
+void KeyboardLegendsChanged(KeyboardView* view);
 // Called by the view after a full repaint: any key and any painted text may have changed.
 void KeyboardRepainted(KeyboardView* view);
 

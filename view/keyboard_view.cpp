@@ -1,10 +1,12 @@
 #include "view/keyboard_view.h"
 
+#include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include "view/artwork.h"
 #include "view/keyboard_accessible.h"
+#include "view/keymap_watch.h"
 #include "view/text_drawing.h"
 #include "view/window_texts.h"
 
@@ -15,6 +17,33 @@ namespace {
 constexpr QColor kTextColour{255, 0, 0};
 constexpr int kDotSize = 4;
 constexpr int kDotColumn = 18;  // dots centre on this column of the cap
+
+// A layout's letters are printed as on the artwork's caps: dark, sans serif, on the cap's face,
+// small in the bottom-left corner of a playing key, the one corner that the note and its dots
+// leave free.
+constexpr QColor kLegendColour{38, 38, 49};
+constexpr QRect kCapFace{5, 2, 28, 32};
+constexpr QRect kPlayingLegendArea{6, 21, 11, 13};
+constexpr int kPlayingLegendPixels = 10;
+constexpr int kFixedLegendPixels = 12;
+
+QFont LegendFont(int pixels) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// The scan code of the key a fixed cap shows, for the two that carry a layout's letters.
+int FixedCapKey(int resource) {
+    switch (resource) {
+        case 140:
+            return kGraveKey;
+        case 137:
+            return kBackslashKey;
+        default:
+            return -1;
+    }
+}
 
 // Texts are placed by their top-left corner and painted over the background colour.
 void DrawOpaqueText(QPainter& painter, QPoint topLeft, const QString& text,
@@ -39,6 +68,24 @@ KeyboardView::KeyboardView(Performance& performance, QWidget* parent)
         capImages_[i] = artwork::KeyCapImage(i);
     }
     InstallKeyboardAccessibility();
+    FollowKeymap(new KeymapWatch(this));
+}
+
+const KeyLegends& KeyboardView::Legends() const {
+    return keymap_->Legends();
+}
+
+void KeyboardView::FollowKeymap(KeymapWatch* watch) {
+    delete keymap_;
+    keymap_ = watch;
+    keymap_->setParent(this);
+    connect(keymap_, &KeymapWatch::Changed, this, &KeyboardView::LegendsChanged);
+    LegendsChanged();
+}
+
+void KeyboardView::LegendsChanged() {
+    update();
+    KeyboardLegendsChanged(this);
 }
 
 void KeyboardView::SetKeyboardOrigin(int keyboardLeft, int keyboardTop) {
@@ -130,6 +177,9 @@ void KeyboardView::PaintCap(QPainter& painter, int keyIndex) const {
     painter.setPen(Qt::black);
     painter.drawText(QRect(x, y - 4, kCapWidth - 1, kCapHeight - 1),
                      Qt::AlignCenter | Qt::TextSingleLine, QString::fromLatin1(key.label));
+    if (!Legends().LikeUs()) {
+        PaintLegend(painter, keyIndex, QPoint(x, y));
+    }
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
@@ -150,11 +200,49 @@ void KeyboardView::PaintCap(QPainter& painter, int keyIndex) const {
     }
 }
 
+// The US letters need none: the drawn keyboard is a US one.
+void KeyboardView::PaintLegend(QPainter& painter, int keyIndex, QPoint capTopLeft) const {
+    const QFont font = painter.font();
+    painter.setFont(LegendFont(kPlayingLegendPixels));
+    painter.setPen(kLegendColour);
+    painter.drawText(kPlayingLegendArea.translated(capTopLeft),
+                     Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine,
+                     Legends().CapLegend(keyIndex));
+    painter.setFont(font);
+}
+
 void KeyboardView::PaintFixedCaps(QPainter& painter) const {
     for (const FixedCapPlace& place : kFixedCapPlaces) {
         painter.drawPixmap(origin_.x() + place.x, origin_.y() + place.y,
                            artwork::FixedCap(place.resource));
+        PaintFixedCapLegends(painter, place);
     }
+}
+
+// A cap whose picture shows US letters the layout does not have gets the layout's own: the
+// shifted one above the plain one, as on the picture.
+void KeyboardView::PaintFixedCapLegends(QPainter& painter, const FixedCapPlace& place) const {
+    const int key = FixedCapKey(place.resource);
+    if (key < 0 || Legends().LikeUs(key)) {
+        return;
+    }
+    const QRect face = kCapFace.translated(origin_ + QPoint(place.x, place.y));
+    QLinearGradient shade(face.topLeft(), face.bottomLeft());
+    shade.setColorAt(0, QColor(0xef, 0xef, 0xf4));
+    shade.setColorAt(1, QColor(0xda, 0xda, 0xe3));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(shade);
+    painter.drawRoundedRect(face, 2, 2);
+    const QFont font = painter.font();
+    painter.setFont(LegendFont(kFixedLegendPixels));
+    painter.setPen(kLegendColour);
+    const KeyPrint print = Legends().Print(key);
+    const int half = face.height() / 2;
+    const QRect upper(face.left(), face.top() + 2, face.width(), half - 2);
+    const QRect lower(face.left(), face.top() + half, face.width(), half - 2);
+    painter.drawText(upper, Qt::AlignCenter | Qt::TextSingleLine, print.shifted);
+    painter.drawText(lower, Qt::AlignCenter | Qt::TextSingleLine, print.base);
+    painter.setFont(font);
 }
 
 void KeyboardView::PaintTexts(QPainter& painter) const {

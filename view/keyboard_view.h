@@ -10,9 +10,12 @@
 
 #include "engine/key_table.h"
 #include "engine/performance.h"
+#include "view/key_legends.h"
 #include "view/keyboard_geometry.h"
 
 namespace plinkora {
+
+class KeymapWatch;
 
 // The client area of the main window: the typing keyboard, the instrument picture, the status
 // and hint lines and the slider captions. The shell places the bars and buttons on top of it.
@@ -37,6 +40,11 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     // Repaints the whole area with every cap released, whatever was drawn before.
     void RepaintAll();
 
+    // What the keys type in the user's layout; under any but a US layout the caps show it.
+    const KeyLegends& Legends() const;
+    // Follows another keymap than the session's (tests); the view becomes its parent.
+    void FollowKeymap(KeymapWatch* watch);
+
     int MouseKeyIndex() const { return mouseKey_; }
     // Lets go of the key held with the mouse, if any.
     void ReleaseMouseKey();
@@ -55,12 +63,16 @@ class KeyboardView : public QWidget, public KeyCapPainter {
   private:
     void PaintMainWindow(QPainter& painter, const QRegion& region);
     void PaintCap(QPainter& painter, int keyIndex) const;
+    void PaintLegend(QPainter& painter, int keyIndex, QPoint capTopLeft) const;
     void PaintFixedCaps(QPainter& painter) const;
+    void PaintFixedCapLegends(QPainter& painter, const FixedCapPlace& place) const;
+    void LegendsChanged();
     void PaintTexts(QPainter& painter) const;
     void PaintPicture(QPainter& painter) const;
     std::optional<int> KeyAt(QPointF position) const;
 
     Performance& performance_;
+    KeymapWatch* keymap_ = nullptr;
     QPoint origin_;
     QColor background_;
     std::array<QPixmap, 4> capImages_;
