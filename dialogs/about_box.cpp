@@ -49,6 +49,23 @@ bool StrictlyInside(const QRect& area, QPoint point) {
            area.top() < point.y() && point.y() < area.top() + area.height();
 }
 
+// The links are black or purple, as on a light dialog; under a dark desktop theme they would
+// vanish, so the box keeps its light background and dark texts together.
+void UseLightColours(QWidget& box) {
+    QPalette palette = box.palette();
+    palette.setColor(QPalette::Window, QColor(0xf0, 0xf0, 0xf0));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Button, QColor(0xe4, 0xe4, 0xe4));
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    palette.setColor(QPalette::Light, Qt::white);
+    palette.setColor(QPalette::Midlight, QColor(0xe8, 0xe8, 0xe8));
+    palette.setColor(QPalette::Mid, QColor(0xb8, 0xb8, 0xb8));
+    palette.setColor(QPalette::Dark, QColor(0xa0, 0xa0, 0xa0));
+    palette.setColor(QPalette::Shadow, QColor(0x76, 0x76, 0x76));
+    box.setPalette(palette);
+    box.setAutoFillBackground(true);
+}
+
 QLabel* AddText(QWidget* box, const QString& text, const QRect& area, Qt::Alignment alignment) {
     auto* label = new QLabel(text, box);
     label->setGeometry(area);
@@ -63,6 +80,7 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::CustomizeWi
     setWindowTitle(QStringLiteral("About Plinkora"));
     setFixedSize(kBoxSize);
     setMouseTracking(true);
+    UseLightColours(*this);
     InstallAboutBoxAccessibility();
 
     AddText(this, QStringLiteral("Version 2.22"), QRect(kColumnLeft, 46, kColumnWidth, 18),

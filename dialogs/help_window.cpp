@@ -20,6 +20,19 @@ const QUrl& HelpWindow::StartPage() {
 namespace {
 QPointer<HelpWindow> helpWindow;
 bool helpFailed = false;
+
+// The pages' style sheet sets dark text on white, so the space below a short page and the links
+// must not take the colours of a dark desktop theme: text and background are set together.
+void GiveLightColours(QTextBrowser& browser) {
+    QPalette palette = browser.palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Base, Qt::white);
+        palette.setColor(group, QPalette::Text, QColor(0x20, 0x20, 0x20));
+        palette.setColor(group, QPalette::Link, QColor(0x1a, 0x4f, 0xa8));
+        palette.setColor(group, QPalette::LinkVisited, QColor(0x6a, 0x2a, 0x8a));
+    }
+    browser.setPalette(palette);
+}
 }  // namespace
 
 HelpWindow* HelpWindow::Open() {
@@ -58,6 +71,7 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     browser_->setOpenExternalLinks(true);  // mail and web addresses go to the system
     browser_->setSearchPaths({QStringLiteral(":/help")});
     browser_->document()->setDocumentMargin(12);
+    GiveLightColours(*browser_);
 
     auto* tools = new QToolBar(this);
     QAction* back = tools->addAction(QStringLiteral("Back"), browser_, &QTextBrowser::backward);
