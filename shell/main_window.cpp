@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QSessionManager>
 #include <QToolBar>
 #include <QWindow>
+#include <QtMath>
 #include <algorithm>
 
 #include "engine/controls.h"
@@ -37,9 +39,11 @@ constexpr std::array<const char*, kTransportButtonCount> kButtonCaptions = {
 constexpr int kAutoPlayDelayMs = 500;
 
 // The buttons are six "M" wide, too narrow for some captions in the window's font. They share
-// one font, the largest at which every caption fits: a row in mixed sizes looks broken.
-void FitCaptions(const std::array<QPushButton*, kTransportButtonCount>& buttons) {
+// one font, the largest at which every caption fits: a row in mixed sizes looks broken. On a
+// scaled window the font starts scaled with the buttons.
+void FitCaptions(const std::array<QPushButton*, kTransportButtonCount>& buttons, qreal scale) {
     QFont font = buttons[0]->parentWidget()->font();
+    font.setPointSizeF(font.pointSizeF() * scale);
     const auto fits = [&font](const QPushButton* button) {
         return QFontMetrics(font).horizontalAdvance(button->text()) <= button->width() - 6;
     };
@@ -49,6 +53,11 @@ void FitCaptions(const std::array<QPushButton*, kTransportButtonCount>& buttons)
     for (QPushButton* button : buttons) {
         button->setFont(font);
     }
+}
+
+QRect Scaled(const QRect& logical, qreal scale) {
+    return QRect(qRound(logical.x() * scale), qRound(logical.y() * scale),
+                 qRound(logical.width() * scale), qRound(logical.height() * scale));
 }
 
 QSize ViewMinimumSize(const KeyboardView& view) {
@@ -105,7 +114,8 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     setCentralWidget(view_);
     charWidth_ = view_->CharSize().width();
     charHeight_ = view_->CharSize().height();
-    view_->setMinimumSize(ViewMinimumSize(*view_));
+    layoutMinimum_ = ViewMinimumSize(*view_);
+    view_->setMinimumSize(layoutMinimum_);
     performance_.painter = view_;
     view_->installEventFilter(this);
     connect(view_, &KeyboardView::MouseKey, this,
@@ -134,6 +144,9 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     ShowChoices(shell_);
     SetDocumentTitle(shell_, document_.documentTitle);
     CreateToolbar();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        FitInto(screen->availableGeometry());
+    }
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
         if (manager.allowsInteraction() && !QueryEndSession()) {
             manager.cancel();
@@ -163,9 +176,36 @@ void MainWindow::PlaceOnScreen() {
 void MainWindow::FitFrameOnScreen() {
     const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
     if (!placement_.isEmpty() && !frame.isNull()) {
+        if (const QScreen* shownOn = screen()) {
+            FitInto(shownOn->availableGeometry());
+        }
         setGeometry(placement_.marginsRemoved(frame));
     }
     placement_ = QRect();
+}
+
+// A screen smaller than the layout (a small laptop, or a large scale factor) gets the whole
+// client area scaled down until the window, frame, menus and toolbar included, fits on it.
+void MainWindow::FitInto(const QRect& available) {
+    if (layout() != nullptr) {
+        layout()->activate();  // the menu bar and toolbar have their sizes
+    }
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    // The menu bar and the toolbar above the client area.
+    const int chromeHeight =
+        frame.top() + frame.bottom() + minimumSizeHint().height() - view_->minimumSize().height();
+    const QSize room(available.width() - frame.left() - frame.right(),
+                     available.height() - chromeHeight);
+    const qreal scale = std::min({1.0, qreal(room.width()) / layoutMinimum_.width(),
+                                  qreal(room.height()) / layoutMinimum_.height()});
+    view_->setMinimumSize(qCeil(layoutMinimum_.width() * scale),
+                          qCeil(layoutMinimum_.height() * scale));
+    if (layout() != nullptr) {
+        layout()->activate();  // the window's own minimum follows the view's before it shrinks
+    }
+    if (scale < 1.0) {
+        setGeometry(available.marginsRemoved(frame));
+    }
 }
 
 void MainWindow::CreateScrollBars() {
@@ -296,14 +336,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+// Below the layout's smallest size the layout is made for a larger logical area and drawn
+// smaller, so nothing overlaps and nothing is cut off.
 void MainWindow::ApplyLayout(const QSize& clientSize) {
-    layout_ = ComputeLayout(clientSize.width(), clientSize.height(), charWidth_, charHeight_);
-    forceBar_->setGeometry(layout_.forceBar);
-    freqBar_->setGeometry(layout_.freqBar);
+    const qreal scale = std::min({1.0, qreal(clientSize.width()) / layoutMinimum_.width(),
+                                  qreal(clientSize.height()) / layoutMinimum_.height()});
+    view_->SetScale(scale);
+    const QSize logical = view_->LogicalSize();
+    layout_ = ComputeLayout(logical.width(), logical.height(), charWidth_, charHeight_);
+    forceBar_->setGeometry(Scaled(layout_.forceBar, scale));
+    freqBar_->setGeometry(Scaled(layout_.freqBar, scale));
     for (int i = 0; i < kTransportButtonCount; ++i) {
-        buttons_[i]->setGeometry(layout_.buttons[i]);
+        buttons_[i]->setGeometry(Scaled(layout_.buttons[i], scale));
     }
-    FitCaptions(buttons_);
+    FitCaptions(buttons_, scale);
     view_->SetKeyboardOrigin(layout_.keyboardLeft, layout_.keyboardTop);
 }
 

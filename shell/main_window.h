@@ -71,6 +71,8 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     const WindowLayout& Layout() const { return layout_; }
     bool AutoPlayPending() const { return autoPlayTimer_.isActive(); }
     bool KeyReleasePending() const { return keyInput_.HoldsRelease(); }
+    // Shrinks the content, if need be, so that the whole window fits into the area.
+    void FitInto(const QRect& available);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -117,7 +119,8 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     std::unique_ptr<DeviceWatch> deviceWatch_;
     int charWidth_ = 0;
     int charHeight_ = 0;
-    WindowLayout layout_;
+    WindowLayout layout_;  // in logical pixels
+    QSize layoutMinimum_;  // the client area below which the content is scaled down
     QRect placement_;  // the whole window's place on the screen, until the frame has been fitted
 };
 

@@ -89,6 +89,9 @@ class PaintedPart : public PaintedAccessible {
         : PaintedAccessible(view, parent), view_(view) {}
 
   protected:
+    // A rectangle in the view's logical pixels, on the screen as drawn.
+    QRect ViewOnScreen(const QRect& logical) const { return OnScreen(view_.ToWidget(logical)); }
+
     KeyboardView& view_;
 };
 
@@ -108,7 +111,7 @@ class KeyAccessible final : public PaintedPart {
         return t == QAccessible::Name ? SpokenKeyName(view_, keyIndex_) : QString();
     }
     QRect rect() const override {
-        return OnScreen(CapRect(view_.KeyboardOriginPoint(), keyIndex_));
+        return ViewOnScreen(CapRect(view_.KeyboardOriginPoint(), keyIndex_));
     }
     QAccessible::Role role() const override { return QAccessible::Button; }
     // Held down, a key is pressed and, as a toggle is, checked: Qt passes changes of the
@@ -168,7 +171,8 @@ class KeyboardGroupAccessible final : public PaintedPart {
     }
     QRect rect() const override {
         const QPoint origin = view_.KeyboardOriginPoint();
-        return OnScreen(QRect(origin.x() - kCapWidth, origin.y(), kKeyboardWidth, kKeyboardHeight));
+        return ViewOnScreen(
+            QRect(origin.x() - kCapWidth, origin.y(), kKeyboardWidth, kKeyboardHeight));
     }
     QAccessible::Role role() const override { return QAccessible::Grouping; }
     int childCount() const override { return static_cast<int>(keys_.size()); }
@@ -236,7 +240,7 @@ class PaintedTextAccessible final : public PaintedPart, public QAccessibleTextIn
     }
     QRect rect() const override {
         const QFontMetrics metrics(view_.font());
-        return OnScreen(
+        return ViewOnScreen(
             QRect(place_(view_), QSize(metrics.horizontalAdvance(Shown()), metrics.height())));
     }
     QAccessible::Role role() const override { return QAccessible::StaticText; }
@@ -261,7 +265,7 @@ class PaintedTextAccessible final : public PaintedPart, public QAccessibleTextIn
         const QString shown = Shown();
         const QPoint topLeft =
             place_(view_) + QPoint(metrics.horizontalAdvance(shown.left(offset)), 0);
-        return OnScreen(QRect(
+        return ViewOnScreen(QRect(
             topLeft, QSize(metrics.horizontalAdvance(shown.mid(offset, 1)), metrics.height())));
     }
     int offsetAtPoint(const QPoint&) const override { return -1; }
@@ -327,7 +331,7 @@ class ViewAccessible final : public QAccessibleWidget {
               *view, this, [](const KeyboardView& v) { return InstrumentCaption(v.performance()); },
               [](const KeyboardView& v) { return SpokenCaption(v.performance()); },
               [](const KeyboardView& v) {
-                  return QPoint((v.width() - kPictureWidth) / 2 + kPictureWidth,
+                  return QPoint((v.LogicalSize().width() - kPictureWidth) / 2 + kPictureWidth,
                                 (v.KeyboardOriginPoint().y() - CharHeight(v) - 32) / 2 + 32);
               })),
           keyboard_(new KeyboardGroupAccessible(*view, this)),
@@ -335,13 +339,13 @@ class ViewAccessible final : public QAccessibleWidget {
               *view, this, [](const KeyboardView& v) { return StatusLine(v.performance()); },
               [](const KeyboardView& v) { return StatusLine(v.performance()); },
               [](const KeyboardView& v) {
-                  return QPoint(CharWidth(v), v.height() - 4 * CharHeight(v));
+                  return QPoint(CharWidth(v), v.LogicalSize().height() - 4 * CharHeight(v));
               })),
           hint_(new PaintedTextAccessible(
               *view, this, [](const KeyboardView&) { return QString::fromLatin1(kHintText); },
               [](const KeyboardView&) { return QString::fromLatin1(kHintText); },
               [](const KeyboardView& v) {
-                  return QPoint(CharWidth(v), v.height() - 3 * CharHeight(v));
+                  return QPoint(CharWidth(v), v.LogicalSize().height() - 3 * CharHeight(v));
               })),
           announcement_(new AnnouncementAccessible(*view, this)) {
         for (QAccessibleInterface* part : Parts()) {

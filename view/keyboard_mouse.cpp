@@ -10,7 +10,9 @@ namespace plinkora {
 // A press on a playing cap plays that key as if it had been typed, and the release (which Qt
 // delivers here even outside the window) releases it. One key at a time.
 
+// On a scaled view the keys are hit where they are drawn.
 std::optional<int> KeyboardView::KeyAt(QPointF position) const {
+    position /= scale_;
     const int rx = static_cast<int>(std::floor(position.x())) - origin_.x();
     const int ry = static_cast<int>(std::floor(position.y())) - origin_.y();
     return HitKey(rx, ry);

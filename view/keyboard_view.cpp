@@ -93,6 +93,37 @@ void KeyboardView::SetKeyboardOrigin(int keyboardLeft, int keyboardTop) {
     update();
 }
 
+void KeyboardView::SetScale(qreal scale) {
+    if (scale != scale_) {
+        scale_ = scale;
+        update();
+    }
+}
+
+QSize KeyboardView::LogicalSize() const {
+    return {qRound(width() / scale_), qRound(height() / scale_)};
+}
+
+QRect KeyboardView::ToWidget(const QRect& logical) const {
+    if (scale_ == 1.0) {
+        return logical;
+    }
+    return QRectF(logical.x() * scale_, logical.y() * scale_, logical.width() * scale_,
+                  logical.height() * scale_)
+        .toAlignedRect();
+}
+
+// Widened by a pixel: what the scaled drawing spills into a neighbour's pixels is repainted.
+QRect KeyboardView::ToLogical(const QRect& widget) const {
+    if (scale_ == 1.0) {
+        return widget;
+    }
+    return QRectF(widget.x() / scale_, widget.y() / scale_, widget.width() / scale_,
+                  widget.height() / scale_)
+        .toAlignedRect()
+        .adjusted(-1, -1, 1, 1);
+}
+
 QSize KeyboardView::CharSize() const {
     const QFontMetrics metrics(font());
     return {metrics.horizontalAdvance(QLatin1Char('M')), metrics.height()};
@@ -110,8 +141,8 @@ void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int
         capShown_[keyIndex] = static_cast<int8_t>(*image);
     }
     drawnSincePaint_.set(keyIndex);
-    drawnRegion_ += cap;
-    update(cap);
+    drawnRegion_ += ToWidget(cap);
+    update(ToWidget(cap));
     KeyboardKeyChanged(this, keyIndex);
 }
 
@@ -126,12 +157,14 @@ void KeyboardView::RepaintAll() {
 void KeyboardView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale_ != 1.0);
     // Qt may merge the caps of several key events into one rectangle; a paint that stays
     // within the caps drawn since the last paint touches those caps alone.
     const bool capsOnly = !drawnRegion_.isEmpty() &&
                           drawnRegion_.boundingRect().contains(event->region().boundingRect());
     if (capsOnly) {
         painter.setClipRegion(drawnRegion_);
+        painter.scale(scale_, scale_);
         painter.setFont(CreateFontByPoints(*this, kTextFace, 0, 0));
         for (int i = 0; i < kKeyTableSize; ++i) {
             if (drawnSincePaint_[i]) {
@@ -139,14 +172,15 @@ void KeyboardView::paintEvent(QPaintEvent* event) {
             }
         }
     } else {
-        PaintMainWindow(painter, event->region());
+        painter.fillRect(event->region().boundingRect(), background_);
+        painter.scale(scale_, scale_);
+        PaintMainWindow(painter, ToLogical(event->region().boundingRect()));
     }
     drawnSincePaint_.reset();
     drawnRegion_ = QRegion();
 }
 
-void KeyboardView::PaintMainWindow(QPainter& painter, const QRegion& region) {
-    painter.fillRect(region.boundingRect(), background_);
+void KeyboardView::PaintMainWindow(QPainter& painter, const QRect& region) {
     // The picture goes under the keyboard: in a low window the two overlap, and the caps that
     // key events draw are on top anyway.
     painter.setFont(font());
@@ -249,22 +283,23 @@ void KeyboardView::PaintTexts(QPainter& painter) const {
     const QSize charSize = CharSize();
     const int charWidth = charSize.width();
     const int charHeight = charSize.height();
-    const int statusY = height() - 4 * charHeight;
+    const int width = LogicalSize().width(), height = LogicalSize().height();
+    const int statusY = height - 4 * charHeight;
     painter.setPen(kTextColour);
     DrawOpaqueText(painter, {charWidth, statusY}, DeviceStateText(performance_), background_);
     DrawOpaqueText(painter, {5 * charWidth, statusY}, DeviceNameText(performance_), background_);
     DrawOpaqueText(painter, {20 * charWidth, statusY}, TrackText(performance_), background_);
-    DrawOpaqueText(painter, {charWidth, height() - 3 * charHeight}, QString::fromLatin1(kHintText),
+    DrawOpaqueText(painter, {charWidth, height - 3 * charHeight}, QString::fromLatin1(kHintText),
                    background_);
 
     const int captionY = origin_.y() + kKeyboardHeight;
-    DrawOpaqueText(painter, {width() * 143 / 160, captionY}, QStringLiteral("Force"), background_);
-    DrawOpaqueText(painter, {width() * 151 / 160, captionY}, QStringLiteral("Freq"), background_);
+    DrawOpaqueText(painter, {width * 143 / 160, captionY}, QStringLiteral("Force"), background_);
+    DrawOpaqueText(painter, {width * 151 / 160, captionY}, QStringLiteral("Freq"), background_);
 }
 
 void KeyboardView::PaintPicture(QPainter& painter) const {
     // Centred across the window and, vertically, between y = 32 and the keyboard.
-    const int left = (width() - kPictureWidth) / 2;
+    const int left = (LogicalSize().width() - kPictureWidth) / 2;
     const int top = (origin_.y() - 173) / 2 + 32;
     painter.drawPixmap(
         left, top,

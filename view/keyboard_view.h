@@ -31,6 +31,14 @@ class KeyboardView : public QWidget, public KeyCapPainter {
 
     // Where the keyboard sits, from the window's layout.
     void SetKeyboardOrigin(int keyboardLeft, int keyboardTop);
+    // On a screen too small for the layout everything is drawn smaller by this factor (at most
+    // 1): positions, sizes and texts of the view stay in the layout's logical pixels.
+    void SetScale(qreal scale);
+    qreal Scale() const { return scale_; }
+    // The client area in logical pixels.
+    QSize LogicalSize() const;
+    // A logical rectangle as the widget's pixels that cover it.
+    QRect ToWidget(const QRect& logical) const;
     QPoint KeyboardOriginPoint() const { return origin_; }
     const Performance& performance() const { return performance_; }
     // Width and height of "M" in this widget's font: the unit of the layout and of the texts.
@@ -61,7 +69,8 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
-    void PaintMainWindow(QPainter& painter, const QRegion& region);
+    void PaintMainWindow(QPainter& painter, const QRect& region);
+    QRect ToLogical(const QRect& widget) const;
     void PaintCap(QPainter& painter, int keyIndex) const;
     void PaintLegend(QPainter& painter, int keyIndex, QPoint capTopLeft) const;
     void PaintFixedCaps(QPainter& painter) const;
@@ -74,6 +83,7 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     Performance& performance_;
     KeymapWatch* keymap_ = nullptr;
     QPoint origin_;
+    qreal scale_ = 1.0;
     QColor background_;
     std::array<QPixmap, 4> capImages_;
     std::array<int8_t, kKeyTableSize> capShown_{};  // image of the strip each cap shows
