@@ -39,9 +39,9 @@ void ShowAboutBox(QWidget* owner) {
     box.exec();
 }
 
-void ShowHelp(QWidget*) {
-    // Help stands beside the main window rather than over it, so it has no owner.
-    HelpWindow::Open();
+void ShowHelp(QWidget* owner) {
+    // Help stands beside the main window rather than over it, so it is no child of it.
+    HelpWindow::Open(owner);
 }
 
 }  // namespace plinkora

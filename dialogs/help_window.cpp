@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "view/artwork.h"
 
@@ -35,7 +38,7 @@ void GiveLightColours(QTextBrowser& browser) {
 }
 }  // namespace
 
-HelpWindow* HelpWindow::Open() {
+HelpWindow* HelpWindow::Open(const QWidget* owner) {
     if (helpFailed) {
         return nullptr;
     }
@@ -50,10 +53,45 @@ HelpWindow* HelpWindow::Open() {
                          [] { delete helpWindow; });
     }
     helpWindow->ShowStartPage();
+    if (owner != nullptr && !helpWindow->isVisible()) {
+        helpWindow->PlaceBeside(*owner->window());
+    }
     helpWindow->show();
     helpWindow->raise();
     helpWindow->activateWindow();
     return helpWindow;
+}
+
+QRect HelpWindow::Placement(const QRect& owner, QSize wanted, const QRect& screen) {
+    const QSize size = wanted.boundedTo(screen.size());
+    const int roomRight = screen.right() - owner.right();
+    const int roomLeft = owner.left() - screen.left();
+    int x = 0;
+    if (roomRight >= size.width()) {
+        x = owner.right() + 1;
+    } else if (roomLeft >= size.width()) {
+        x = owner.left() - size.width();
+    } else {
+        x = roomRight >= roomLeft ? screen.right() + 1 - size.width() : screen.left();
+    }
+    const int y = std::clamp(owner.top(), screen.top(), screen.bottom() + 1 - size.height());
+    return {QPoint(x, y), size};
+}
+
+// The window manager's frame is not known before the window first shows; the owner's, from the
+// same window manager, stands in for it.
+void HelpWindow::PlaceBeside(const QWidget& owner) {
+    const QScreen* screen = owner.screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect ownerFrame = owner.frameGeometry();
+    const QMargins frame(owner.geometry().left() - ownerFrame.left(),
+                         owner.geometry().top() - ownerFrame.top(),
+                         ownerFrame.right() - owner.geometry().right(),
+                         ownerFrame.bottom() - owner.geometry().bottom());
+    const QRect place = Placement(ownerFrame, size().grownBy(frame), screen->availableGeometry());
+    setGeometry(place.marginsRemoved(frame));
 }
 
 HelpWindow* HelpWindow::Existing() {
@@ -96,6 +134,15 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     layout->addWidget(tools);
     layout->addWidget(browser_);
     ShowStartPage();
+}
+
+// As any window that only shows something, Esc puts it away.
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void HelpWindow::ShowStartPage() {
