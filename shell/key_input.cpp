@@ -135,6 +135,24 @@ void KeyInput::Deliver(const KeyStroke& key) {
     onKey_(key);
 }
 
+std::optional<int> MenuDigitByPosition(const QKeyEvent& event, uint32_t nativeOffset) {
+    constexpr uint32_t kScanCodeOf1 = 0x02, kScanCodeOf8 = 0x09;
+    const Qt::KeyboardModifiers others = Qt::ControlModifier | Qt::MetaModifier;
+    if (!(event.modifiers() & Qt::AltModifier) || (event.modifiers() & others) ||
+        event.nativeScanCode() < nativeOffset) {
+        return std::nullopt;
+    }
+    const uint32_t scanCode = event.nativeScanCode() - nativeOffset;
+    if (scanCode < kScanCodeOf1 || scanCode > kScanCodeOf8) {
+        return std::nullopt;
+    }
+    const int digit = static_cast<int>(scanCode - kScanCodeOf1) + 1;
+    if (event.key() == Qt::Key_1 + digit - 1) {
+        return std::nullopt;
+    }
+    return digit;
+}
+
 uint32_t NativeScanCodeOffset() {
     // Windows reports the PC scan code itself; X11 and Wayland report it plus 8, and the tests
     // on the offscreen platform build their events the X11 way.

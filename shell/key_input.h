@@ -62,6 +62,11 @@ class KeyInput {
     std::set<int> pressedWithAlt_;  // Qt key codes: an accelerator's press has no scan code
 };
 
+// The digit 1..8 of the number-row key pressed with Alt, taken by the key's position: on an
+// AZERTY keyboard the key of "1" types "&" and Alt with it opens the first menu all the same.
+// None for other keys, and for a key that types its digit (Qt opens that menu itself).
+std::optional<int> MenuDigitByPosition(const QKeyEvent& event, uint32_t nativeOffset);
+
 // The offset of the running platform's native scan codes.
 uint32_t NativeScanCodeOffset();
 

@@ -303,7 +303,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    const std::optional<int> menuDigit = MenuDigitByPosition(*event, NativeScanCodeOffset());
     if (keyInput_.Press(*event)) {
+        event->accept();
+    } else if (menuDigit && OpenMenuByDigit(*menuBar(), *menuDigit)) {
         event->accept();
     } else {
         QMainWindow::keyPressEvent(event);

@@ -200,4 +200,15 @@ void BuildInstrumentToolbar(QToolBar& toolbar, CommandHandler onCommand) {
     }
 }
 
+bool OpenMenuByDigit(QMenuBar& bar, int digit) {
+    const QString mnemonic = QStringLiteral("(&%1)").arg(digit);
+    for (QAction* action : bar.actions()) {
+        if (action->text().endsWith(mnemonic) && action->isEnabled()) {
+            bar.setActiveAction(action);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace plinkora

@@ -20,6 +20,9 @@ using CommandHandler = std::function<void(int commandId)>;
 // included. Without a MIDI mapper the first device becomes the chosen one.
 CommandActions BuildMenuBar(QMenuBar& bar, Performance& performance, CommandHandler onCommand);
 
+// Opens the menu whose title carries the digit (1..8) as its mnemonic; false when none does.
+bool OpenMenuByDigit(QMenuBar& bar, int digit);
+
 // The 14 instrument shortcut buttons; each sends its instrument's menu command.
 void BuildInstrumentToolbar(QToolBar& toolbar, CommandHandler onCommand);
 
