@@ -1,22 +1,20 @@
 #include "recording/atomic_file.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
-#include <cerrno>
-#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <random>
 
+#include "recording/atomic_file_system.h"
+#include "recording/utf8_path.h"
+
 namespace plinkora {
 
 namespace fs = std::filesystem;
+namespace sys = atomic_file_system;
 
 bool FileOutput::Write(const void* data, size_t size) {
     if (!ok_) {
@@ -44,18 +42,7 @@ bool FileOutput::Flush() {
 }
 
 bool FileOutput::WriteAll(const uint8_t* data, size_t size) {
-    while (ok_ && size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            ok_ = false;
-            break;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
+    ok_ = ok_ && sys::WriteAll(file_, data, size);
     return ok_;
 }
 
@@ -63,27 +50,28 @@ namespace {
 
 constexpr char kTemporaryMark[] = ".tmp-";
 constexpr int kMostLinksFollowed = 40;  // as the system itself follows before ELOOP
+constexpr size_t kLongestRemembered = 4096;
 
 // The temporary files being written, for the signal handler. Each slot's path is written only
 // while the slot is claimed and read only while it is armed, so the handler needs no lock.
 struct TemporarySlot {
     enum State : int { kFree, kClaimed, kArmed };
     std::atomic<int> state{kFree};
-    char path[PATH_MAX];
+    sys::PathChar path[kLongestRemembered];
 };
 std::array<TemporarySlot, 4> temporarySlots;
 static_assert(std::atomic<int>::is_always_lock_free, "read inside a signal handler");
 
 // Null when every slot is taken: that file is then only cleaned up by the next write.
 TemporarySlot* Remember(const fs::path& temporary) {
-    const std::string& path = temporary.native();
-    if (path.size() >= PATH_MAX) {
+    const fs::path::string_type& path = temporary.native();
+    if (path.size() >= kLongestRemembered) {
         return nullptr;
     }
     for (TemporarySlot& slot : temporarySlots) {
         int expected = TemporarySlot::kFree;
         if (slot.state.compare_exchange_strong(expected, TemporarySlot::kClaimed)) {
-            std::memcpy(slot.path, path.c_str(), path.size() + 1);
+            std::memcpy(slot.path, path.c_str(), (path.size() + 1) * sizeof(sys::PathChar));
             slot.state.store(TemporarySlot::kArmed);
             return &slot;
         }
@@ -101,21 +89,18 @@ struct Remembered {
     }
 };
 
-// Only async-signal-safe calls: unlink, signal and raise.
-void RemoveTemporariesAndDie(int signalNumber) {
+void RemoveRememberedTemporaries() {
     for (TemporarySlot& slot : temporarySlots) {
         if (slot.state.load() == TemporarySlot::kArmed) {
-            ::unlink(slot.path);
+            sys::RemoveFileNow(slot.path);
         }
     }
-    ::signal(signalNumber, SIG_DFL);
-    ::raise(signalNumber);
 }
 
 // Writing through a symbolic link writes the file it points to, creating it where the link
 // dangles; the link itself stays. Nothing when the links go round in a loop.
 std::optional<fs::path> ResolveTarget(const std::string& path) {
-    fs::path target(path);
+    fs::path target = PathFromUtf8(path);
     for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
         std::error_code error;
         if (!fs::is_symlink(fs::symlink_status(target, error))) {
@@ -130,20 +115,14 @@ std::optional<fs::path> ResolveTarget(const std::string& path) {
     return std::nullopt;
 }
 
-// A device, a pipe or a folder where the file should go is never replaced by a file.
-bool IsSomethingElse(const fs::path& target) {
-    struct stat info {};
-    return ::lstat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
-}
-
 std::string TemporaryPrefix(const fs::path& target) {
-    return "." + target.filename().string() + kTemporaryMark;
+    return "." + Utf8FromPath(target.filename()) + kTemporaryMark;
 }
 
 std::string UniqueSuffix() {
     static std::atomic<unsigned> counter{0};
     static thread_local std::minstd_rand random(std::random_device{}());
-    return std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+    return std::to_string(sys::CurrentProcessId()) + "-" + std::to_string(counter++) + "-" +
            std::to_string(random());
 }
 
@@ -154,105 +133,64 @@ void RemoveAbandonedTemporaries(const fs::path& target) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8FromPath(it->path().filename());
         if (name.compare(0, prefix.size(), prefix) != 0) {
             continue;
         }
         const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
         std::error_code typeError;
-        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
-            it->is_regular_file(typeError) && !it->is_symlink(typeError)) {
-            ::unlink(it->path().c_str());
+        if (pid > 0 && sys::ProcessIsGone(pid) && it->is_regular_file(typeError) &&
+            !it->is_symlink(typeError)) {
+            fs::remove(it->path(), typeError);
         }
     }
 }
 
-// Opens a new file next to target, named after it but hidden; -1 when none can be made.
-int CreateBeside(const fs::path& target, fs::path& created) {
+// Opens a new file next to target, named after it but hidden; nothing when none can be made.
+std::optional<NativeFile> CreateBeside(const fs::path& target, fs::path& created) {
     if (!target.has_filename()) {
-        return -1;
+        return std::nullopt;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        created = target.parent_path() / (TemporaryPrefix(target) + UniqueSuffix());
-        const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+        created = target.parent_path() / PathFromUtf8(TemporaryPrefix(target) + UniqueSuffix());
+        NativeFile file{};
+        switch (sys::CreateNew(created, file)) {
+            case sys::Creation::kCreated:
+                return file;
+            case sys::Creation::kFailed:
+                return std::nullopt;
+            case sys::Creation::kTaken:
+                break;
         }
     }
-    return -1;
-}
-
-// A replaced file keeps its permissions; a new one gets the usual ones (0666 less the umask).
-void KeepPermissions(int fd, const fs::path& target) {
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(fd, old.st_mode & 07777);
-    }
-}
-
-// Makes the rename itself survive a crash; a failure here loses nothing already written.
-void SyncFolder(const fs::path& target) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// The folder's permission alone would let the rename replace a file its owner made
-// read-only; written in place, it could not be opened, so it is not replaced either.
-bool RefusesWriting(const fs::path& target) {
-    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT;
-}
-
-// Fills the new file and moves it over target only when everything succeeded.
-AtomicWriteResult FillAndMove(int fd, const fs::path& temporary, const fs::path& target,
-                              const std::function<bool(FileOutput&)>& fill) {
-    KeepPermissions(fd, target);
-    FileOutput out(fd);
-    bool ok = fill(out);
-    ok = out.Flush() && ok;
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) {
-        SyncFolder(target);
-        return AtomicWriteResult::kOk;
-    }
-    ::unlink(temporary.c_str());
-    return AtomicWriteResult::kCannotWrite;
+    return std::nullopt;
 }
 
 }  // namespace
 
 void RemoveTemporaryFilesOnSignals() {
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction current {};
-        // A signal the caller chose to ignore (nohup, say) stays ignored.
-        if (::sigaction(signalNumber, nullptr, &current) == 0 && current.sa_handler != SIG_IGN) {
-            struct sigaction action {};
-            action.sa_handler = RemoveTemporariesAndDie;
-            sigemptyset(&action.sa_mask);
-            ::sigaction(signalNumber, &action, nullptr);
-        }
-    }
+    sys::OnInterruption(RemoveRememberedTemporaries);
 }
 
 AtomicWriteResult WriteFileAtomically(const std::string& path,
                                       const std::function<bool(FileOutput&)>& fill) {
     const std::optional<fs::path> resolved = ResolveTarget(path);
-    if (!resolved || IsSomethingElse(*resolved) || RefusesWriting(*resolved)) {
+    if (!resolved || resolved->empty() || sys::RefusesTarget(*resolved)) {
         return AtomicWriteResult::kCannotCreate;
     }
     const fs::path& target = *resolved;
     RemoveAbandonedTemporaries(target);
     fs::path temporary;
-    const int fd = CreateBeside(target, temporary);
-    if (fd < 0) {
+    const std::optional<NativeFile> file = CreateBeside(target, temporary);
+    if (!file) {
         return AtomicWriteResult::kCannotCreate;
     }
     const Remembered remembered{Remember(temporary)};
-    return FillAndMove(fd, temporary, target, fill);
+    FileOutput out(*file);
+    bool filled = fill(out);
+    filled = out.Flush() && filled;
+    return sys::Commit(*file, temporary, target, filled) ? AtomicWriteResult::kOk
+                                                         : AtomicWriteResult::kCannotWrite;
 }
 
 }  // namespace plinkora

@@ -19,7 +19,11 @@ constexpr char kSoftware[] = "PL by Orak";  // written with its zero byte: 11 by
 std::string Today() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     char text[48];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday);

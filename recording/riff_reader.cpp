@@ -1,10 +1,6 @@
 #include "recording/riff_reader.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "recording/byte_order.h"
@@ -28,28 +24,13 @@ RiffReader::~RiffReader() {
 
 bool RiffReader::Open(const std::string& path) {
     file_ = OpenRegularFile(path);
-    struct stat info {};
-    if (file_ == nullptr || ::fstat(::fileno(file_), &info) != 0 || info.st_size < 0) {
-        return false;
-    }
-    fileSize_ = static_cast<uint64_t>(info.st_size);
-    return true;
+    const std::optional<uint64_t> size = file_ ? SizeOfFile(file_) : std::nullopt;
+    fileSize_ = size.value_or(0);
+    return size.has_value();
 }
 
 bool RiffReader::ReadDirect(uint64_t offset, uint8_t* out, size_t size) {
-    while (size > 0) {
-        const ssize_t got = ::pread(::fileno(file_), out, size, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        out += got;
-        offset += static_cast<uint64_t>(got);
-        size -= static_cast<size_t>(got);
-    }
-    return true;
+    return ReadFileAt(file_, offset, out, size);
 }
 
 bool RiffReader::LoadBlockAround(uint64_t offset) {

@@ -1,7 +1,9 @@
 #include "recording/scheduler.h"
 
+#if defined(__linux__) || defined(__APPLE__)
 #include <pthread.h>
 #include <sched.h>
+#endif
 
 #include <chrono>
 #include <system_error>

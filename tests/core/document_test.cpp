@@ -1,14 +1,10 @@
 #include "recording/document.h"
 
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <tuple>
 
 #include "file_test_support.h"
+#include "recording/midi_export.h"
 #include "tests/support/capturing_midi.h"
 
 namespace plinkora::testing {
@@ -100,65 +96,34 @@ TEST_F(DocumentTest, EveryFaultGivesItsMessageAndChangesNothing) {
     }
     DocumentContents out;
     EXPECT_EQ(LoadDocument(Path("absent.plk"), out).Failure(), kCannotFindOrOpen);
-    EXPECT_EQ(LoadDocument(folder_.string(), out).Failure(), kCannotFindOrOpen);
-    ASSERT_EQ(mkfifo(Path("pipe.plk").c_str(), 0600), 0);  // opening it must not wait
-    EXPECT_EQ(LoadDocument(Path("pipe.plk"), out).Failure(), kCannotFindOrOpen);
+    EXPECT_EQ(LoadDocument(Folder(), out).Failure(), kCannotFindOrOpen);
     EXPECT_EQ(FormatDocumentMessage(kCannotRead, "50% off.plk"), "Can not read file 50% off.plk.");
     EXPECT_EQ(FormatDocumentMessage(kNotStandardFile, ""),
               "File Untitled is not a standard Plinkora file.");
 }
 
-TEST_F(DocumentTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
-    const EventList events(100, kPressA);
-    ASSERT_TRUE(SaveDocument({&kPressA, 1}, 1297, false, Path("song.plk")).Ok());
-    chmod(Path("song.plk").c_str(), 0640);
-    const Bytes earlier = ReadBytes(Path("song.plk"));
-    // Writes beyond 1000 bytes fail with EFBIG, as on a full disk.
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered{1000, saved.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &lowered);
-    EXPECT_EQ(SaveDocument(events, 1297, false, Path("song.plk")).Failure(), kCannotWrite);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-    EXPECT_EQ(ReadBytes(Path("song.plk")), earlier);
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"song.plk"});
+TEST_F(DocumentTest, ANameInAnyScriptOpensSavesAndExports) {
+    const std::string name = Path("曲子 é.plk");
+    ASSERT_TRUE(SaveDocument({&kPressA, 1}, 1298, true, name, "2024-03-09").Ok());
+    DocumentContents loaded;
+    ASSERT_TRUE(LoadDocument(name, loaded).Ok());
+    EXPECT_EQ(loaded.events, EventList{kPressA});
+    ASSERT_TRUE(
+        ExportMidiFile(loaded.events, loaded.keySignature, 0, true, Path("曲子 é.mid")).Ok());
+    EXPECT_EQ(ReadBytes(Path("曲子 é.mid")), *BuildMidiFile(loaded.events, 1298, 0, true));
+    std::vector<std::string> entries = FolderEntries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"曲子 é.mid", "曲子 é.plk"}));
+}
 
-    // A successful save replaces it whole and keeps its permissions.
-    ASSERT_TRUE(SaveDocument(events, 1297, false, Path("song.plk")).Ok());
-    EXPECT_EQ(ReadBytes(Path("song.plk")).size(), 104u + 1600);
-    struct stat info {};
-    stat(Path("song.plk").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
-
+TEST_F(DocumentTest, SavingWhereNoFileCanBeIsRefusedAndLeavesNothing) {
+    const EventList events(3, kPressA);
     EXPECT_EQ(SaveDocument(events, 1297, false, Path("gone/song.plk")).Failure(),
               kCannotOpenToWrite);
     std::filesystem::create_directory(Path("folder.plk"));
     EXPECT_EQ(SaveDocument(events, 1297, false, Path("folder.plk")).Failure(), kCannotOpenToWrite);
-    EXPECT_EQ(FolderEntries().size(), 2u);  // song.plk and folder.plk, no leftovers
-}
-
-TEST_F(DocumentTest, AReadOnlyFileIsNeverReplacedThoughTheFolderIsWritable) {
-    ASSERT_TRUE(SaveDocument({&kPressA, 1}, 1297, false, Path("kept.plk")).Ok());
-    chmod(Path("kept.plk").c_str(), 0444);
-    chmod(folder_.c_str(), 0777);
-    const Bytes earlier = ReadBytes(Path("kept.plk"));
-    const EventList events(3, kPressA);
-    const auto save = [&] { return SaveDocument(events, 1297, false, Path("kept.plk")); };
-    if (geteuid() != 0) {
-        EXPECT_EQ(save().Failure(), kCannotOpenToWrite);
-    } else {  // root may write anything: an ordinary user saves instead
-        const pid_t child = fork();
-        if (child == 0) {
-            _exit(setuid(65534) == 0 && save().Failure() == kCannotOpenToWrite ? 0 : 1);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    }
-    EXPECT_EQ(ReadBytes(Path("kept.plk")), earlier);
-    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"kept.plk"});
+    EXPECT_TRUE(std::filesystem::is_directory(Path("folder.plk")));
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"folder.plk"});
 }
 
 }  // namespace

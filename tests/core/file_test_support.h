@@ -7,30 +7,40 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "recording/utf8_path.h"
 
 namespace plinkora::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// A fresh folder per test, removed afterwards.
+// A fresh folder per test, removed afterwards. Names are UTF-8, as the program passes them.
 class TempFolderTest : public ::testing::Test {
   protected:
     TempFolderTest() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "plinkora-XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
+        std::random_device random;
+        std::error_code error;
+        do {
+            folder_ = std::filesystem::temp_directory_path() /
+                      ("plinkora-" + std::to_string(random()) + std::to_string(random()));
+        } while (!std::filesystem::create_directory(folder_, error) && !error);
     }
     ~TempFolderTest() override {
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
-    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+    std::string Path(const std::string& name) const {
+        return Utf8FromPath(folder_ / PathFromUtf8(name));
+    }
+    std::string Folder() const { return Utf8FromPath(folder_); }
     std::vector<std::string> FolderEntries() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
+            names.push_back(Utf8FromPath(entry.path().filename()));
         }
         return names;
     }
@@ -38,12 +48,12 @@ class TempFolderTest : public ::testing::Test {
 };
 
 inline Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary) << std::string(bytes.begin(), bytes.end());
+    std::ofstream(PathFromUtf8(path), std::ios::binary) << std::string(bytes.begin(), bytes.end());
 }
 
 // Builders for hand-made files: text, little-endian words, hex bytes ("4D54 6864"), RIFF
