@@ -1,6 +1,7 @@
 // plinkora-convert: a performance document as a Standard MIDI File or as audio.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/builtin_synth.h"
 #include "engine/key_signatures.h"
@@ -10,6 +11,7 @@
 #include "recording/offline_render.h"
 #include "recording/playback.h"
 #include "recording/wav_writer.h"
+#include "tools/console.h"
 #include "tools/convert_options.h"
 
 namespace plinkora {
@@ -19,7 +21,7 @@ constexpr uint32_t kSampleRate = 44100;
 constexpr uint32_t kRingOutMs = 2000;
 
 int Fail(const char* format, const std::string& name) {
-    std::fprintf(stderr, "%s\n", FormatDocumentMessage(format, name).c_str());
+    PrintError(FormatDocumentMessage(format, name) + "\n");
     return 1;
 }
 
@@ -35,19 +37,21 @@ class SynthTarget final : public RenderTarget {
 
 int PrintInfo(const DocumentContents& doc) {
     const std::string label = KeySignatureLabel(doc.keySignature, "");
-    std::printf("Events: %zu\n", doc.events.size());
-    std::printf("Length: %.3f s\n", static_cast<double>(PlaybackDurationMs(doc.events)) / 1000.0);
-    std::printf("Key signature: %d (%s)\n", doc.keySignature,
-                label.substr(label.find_first_not_of(' ')).c_str());
-    std::printf("Bourdon: %s\n", doc.BourdonOn() ? "on" : "off");
-    std::printf("Saved: %s\n", doc.dateText.empty() ? "unknown" : doc.dateText.c_str());
+    char length[64];
+    std::snprintf(length, sizeof length, "%.3f",
+                  static_cast<double>(PlaybackDurationMs(doc.events)) / 1000.0);
+    PrintOut("Events: " + std::to_string(doc.events.size()) + "\nLength: " + length +
+             " s\nKey signature: " + std::to_string(doc.keySignature) + " (" +
+             label.substr(label.find_first_not_of(' ')) +
+             ")\nBourdon: " + (doc.BourdonOn() ? "on" : "off") +
+             "\nSaved: " + (doc.dateText.empty() ? "unknown" : doc.dateText) + "\n");
     return 0;
 }
 
 int WriteAudio(const ConvertOptions& o, const DocumentContents& doc, const RenderSettings& s) {
     const std::optional<std::string> soundFont = o.soundFont ? o.soundFont : FindSoundFont();
     if (!soundFont) {
-        std::fprintf(stderr, "No SoundFont found: name one with --soundfont.\n");
+        PrintError("No SoundFont found: name one with --soundfont.\n");
         return 1;
     }
     std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(*soundFont, kSampleRate);
@@ -100,15 +104,20 @@ int Convert(const ConvertOptions& o) {
 
 int main(int argc, char** argv) {
     using namespace plinkora;
-    auto parsed = ParseConvertOptions(argc - 1, argv + 1);
+    const std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) {
+        pointers.push_back(argument.c_str());
+    }
+    auto parsed = ParseConvertOptions(static_cast<int>(pointers.size()), pointers.data());
     if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
-        std::fprintf(stderr, "plinkora-convert: %s\n%s", error->what.c_str(), kConvertUsage);
+        PrintError("plinkora-convert: " + error->what + "\n" + kConvertUsage);
         return 2;
     }
     RemoveTemporaryFilesOnSignals();
     const ConvertOptions& options = std::get<ConvertOptions>(parsed);
     if (options.help) {
-        std::printf("%s\n%s", kConvertUsage, kConvertHelp);
+        PrintOut(std::string(kConvertUsage) + "\n" + kConvertHelp);
         return 0;
     }
     return Convert(options);
