@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
-#include "engine/builtin_synth.h"
 #include "engine/controls.h"
+#include "engine/devices/builtin_synth.h"
+#include "engine/devices/system_midi_outputs.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "engine/performance.h"
-#include "engine/system_midi_outputs.h"
 #include "tests/support/capturing_midi.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)

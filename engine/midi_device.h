@@ -19,6 +19,12 @@ class MidiDevice {
     // True once the device's output went away for good (its sound server stopped, say): the
     // device should be closed, and opening it again may succeed once the server is back.
     virtual bool Lost() const noexcept { return false; }
+    // False while the device is still being opened in the background; what it is sent meanwhile
+    // goes out once it is there.
+    virtual bool Ready() const noexcept { return true; }
+    // An output that stops after a while of silence stays up while kept awake: a playback's
+    // next note after a long rest must not wait for it to start again.
+    virtual void KeepAwake(bool awake) noexcept { (void)awake; }
 };
 
 // The MIDI outputs of this machine, numbered 0..Count()-1. Closing a device is destroying it.
@@ -31,8 +37,8 @@ class MidiOutputs {
     virtual std::string Name(int32_t deviceId) const = 0;
     // Null when the device cannot be opened.
     virtual std::unique_ptr<MidiDevice> Open(int32_t deviceId) = 0;
-    // Called on any thread, soon after an open device became Lost; it should only wake the
-    // window thread, which then asks the device. Empty to stop listening.
+    // Called on any thread, soon after an open device became Lost or a slow opening ended; it
+    // should only wake the window thread, which then asks the device. Empty to stop listening.
     virtual void SetLossListener(std::function<void()> listener) { (void)listener; }
 };
 

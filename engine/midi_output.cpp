@@ -1,5 +1,7 @@
 #include "engine/midi_output.h"
 
+#include <algorithm>
+
 namespace plinkora {
 
 bool SendShortMsg(MidiDevice& out, uint8_t status, int32_t channel, int32_t data1, int32_t data2) {
@@ -11,11 +13,20 @@ namespace {
 
 bool SendNote(MidiDevice& out, uint8_t status, int32_t keySignature, int32_t channel,
               int32_t octave, int32_t semitone, int32_t velocity) {
-    std::optional<int32_t> note = NoteNumber(keySignature, octave, semitone);
-    if (!note) {
-        return false;
+    std::optional<uint32_t> word =
+        NoteMessage(status, keySignature, channel, octave, semitone, velocity);
+    return word && out.Send(*word);
+}
+
+void Owe(Performance& p, uint32_t word) {
+    std::vector<uint32_t>& owed = p.owedReleases;
+    if (std::find(owed.begin(), owed.end(), word) != owed.end() || owed.size() == owed.capacity()) {
+        return;
     }
-    return SendShortMsg(out, status, channel, *note, velocity);
+    owed.push_back(word);
+    if (owed.size() == 1) {
+        p.view->ReleasesOwed();
+    }
 }
 
 bool OpenChosenDevice(Performance& p) {
@@ -24,6 +35,11 @@ bool OpenChosenDevice(Performance& p) {
         p.view->ShowWarning(kCannotOpenDevice);
         return false;
     }
+    if (p.silenceOnOpen) {
+        p.silenceOnOpen = false;
+        SendAllNotesOff(p);
+    }
+    p.midiOut->KeepAwake(p.keepAwake);
     return true;
 }
 
@@ -34,9 +50,14 @@ bool SendNoteOn(MidiDevice& out, int32_t keySignature, int32_t channel, int32_t 
     return SendNote(out, kNoteOn, keySignature, channel, octave, semitone, velocity);
 }
 
-bool SendNoteOff(MidiDevice& out, int32_t keySignature, int32_t channel, int32_t octave,
-                 int32_t semitone, int32_t velocity) {
-    return SendNote(out, kNoteOff, keySignature, channel, octave, semitone, velocity);
+std::optional<uint32_t> NoteMessage(uint8_t status, int32_t keySignature, int32_t channel,
+                                    int32_t octave, int32_t semitone, int32_t velocity) {
+    std::optional<int32_t> note = NoteNumber(keySignature, octave, semitone);
+    if (!note) {
+        return std::nullopt;
+    }
+    return ShortMessage(status, static_cast<uint32_t>(channel), static_cast<uint32_t>(*note),
+                        static_cast<uint32_t>(velocity));
 }
 
 bool SendProgramChange(MidiDevice& out, int32_t channel, int32_t program) {
@@ -47,12 +68,38 @@ bool SendPitchBend(MidiDevice& out, int32_t channel, int32_t bend) {
     return SendShortMsg(out, kPitchBend, channel, bend & 0x7F, bend >> 7);
 }
 
+bool SendRelease(Performance& p, uint32_t word) {
+    if (PayOwedReleases(p) && p.midiOut->Send(word)) {
+        return true;
+    }
+    Owe(p, word);
+    return false;
+}
+
+bool PayOwedReleases(Performance& p) {
+    std::vector<uint32_t>& owed = p.owedReleases;
+    if (owed.empty() || !p.DeviceOpen()) {
+        return owed.empty();
+    }
+    const auto refused = std::find_if(owed.begin(), owed.end(),
+                                      [&p](uint32_t word) { return !p.midiOut->Send(word); });
+    owed.erase(owed.begin(), refused);
+    return owed.empty();
+}
+
 void SendAllNotesOff(Performance& p) {
     if (!p.DeviceOpen()) {
         return;
     }
-    for (int32_t channel = 0; channel < 16; ++channel) {
-        SendShortMsg(*p.midiOut, kControlChange, channel, kAllNotesOffController, 0);
+    for (uint32_t channel = 0; channel < 16; ++channel) {
+        SendRelease(p, ShortMessage(kControlChange, channel, kAllNotesOffController, 0));
+    }
+}
+
+void KeepOutputAwake(Performance& p, bool awake) {
+    p.keepAwake = awake;
+    if (p.DeviceOpen()) {
+        p.midiOut->KeepAwake(awake);
     }
 }
 
@@ -86,6 +133,10 @@ void CloseMidiDevice(Performance& p) {
     if (p.DeviceOpen()) {
         SendAllNotesOff(p);
         p.ForgetHeldKeys();  // releases are ignored while the device is closed
+        if (!p.owedReleases.empty()) {
+            p.owedReleases.clear();
+            p.silenceOnOpen = true;
+        }
         p.midiOut.reset();
     }
     p.view->Repaint();

@@ -25,23 +25,32 @@ constexpr uint32_t ShortMessage(uint32_t status, uint32_t channel, uint32_t data
 }
 
 bool SendShortMsg(MidiDevice& out, uint8_t status, int32_t channel, int32_t data1, int32_t data2);
-// Note on and off send nothing, and return false, under an unknown key signature.
+// A note on sends nothing, and returns false, under an unknown key signature.
 bool SendNoteOn(MidiDevice& out, int32_t keySignature, int32_t channel, int32_t octave,
                 int32_t semitone, int32_t velocity);
-bool SendNoteOff(MidiDevice& out, int32_t keySignature, int32_t channel, int32_t octave,
-                 int32_t semitone, int32_t velocity);
+// The word of a note on or off; none under an unknown key signature.
+std::optional<uint32_t> NoteMessage(uint8_t status, int32_t keySignature, int32_t channel,
+                                    int32_t octave, int32_t semitone, int32_t velocity);
 bool SendProgramChange(MidiDevice& out, int32_t channel, int32_t program);
 bool SendPitchBend(MidiDevice& out, int32_t channel, int32_t bend);
 
+// Sends a release (a note off, All Notes Off) after those still owed. One the device does not
+// take is owed: a note must never be left sounding because a queue was full for a moment.
+bool SendRelease(Performance& p, uint32_t word);
+// Sends what is owed, in order, until the device refuses one. True when nothing is owed now.
+bool PayOwedReleases(Performance& p);
 // All Notes Off on channels 0..15 in order; nothing while the device is closed.
 void SendAllNotesOff(Performance& p);
+// While a playback runs the device's output stays up through long rests.
+void KeepOutputAwake(Performance& p, bool awake);
 // The current program on the performance channel, then on the bourdon channel.
 void SendInstrument(Performance& p);
 
 // Before the menu is built: without a mapper the first device is the one opened.
 void ResolveDefaultDevice(Performance& p);
 // The opening at start-up: only the performance channel hears the program. False (after the
-// warning) when the device cannot be opened.
+// warning) when the device cannot be opened. A device that closed owing releases is silenced
+// on every channel when a device opens again.
 [[nodiscard]] bool OpenMidiDeviceAtStartup(Performance& p);
 void OpenMidiDevice(Performance& p);
 void CloseMidiDevice(Performance& p);

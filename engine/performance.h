@@ -5,8 +5,9 @@
 // view/keyboard_mouse.cpp makes the same). engine/key_handling.cpp's PlayKey settles the octave
 // shift of the key's group, tells the recorder (recording/recording.cpp packs the stroke into a
 // stored EventRecord) and starts the note in engine/notes.cpp, which engine/midi_output.cpp
-// turns into a MIDI word for the device: the built-in synthesizer (engine/builtin_synth.cpp)
-// or a MIDI port (engine/midi_ports.cpp; Plinkora's own JACK port in engine/jack_midi_port.cpp).
+// turns into a MIDI word for the device: the built-in synthesizer
+// (engine/devices/builtin_synth.cpp) or a MIDI port (engine/devices/midi_ports.cpp; Plinkora's own
+// JACK port in engine/devices/jack_midi_port.cpp).
 //
 // How a recorded event becomes a note again: shell/transport.cpp starts the scheduler
 // (recording/scheduler.cpp), which waits for each event's deadline (recording/due_times.h) on
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "engine/key_signatures.h"
 #include "engine/key_stroke.h"
@@ -30,6 +32,8 @@ inline constexpr int32_t kMidiMapper = -1;
 inline constexpr int32_t kBourdonChannel = 15;
 inline constexpr int32_t kMaxForce = 127;
 inline constexpr int32_t kBendRestPosition = 8192;  // the Freq bar's position at rest
+// A note off for each note of each channel, and All Notes Off for each channel.
+inline constexpr size_t kMostOwedReleases = 16 * 128 + 16;
 
 // The live state of Shift and Ctrl at the moment a key is handled.
 class ModifierKeys {
@@ -60,6 +64,9 @@ class EngineView {
     virtual ~EngineView() = default;
     virtual void Repaint() = 0;
     virtual void ShowWarning(std::string_view text) = 0;
+    // The device did not take a release: PayOwedReleases should be tried again shortly, as no
+    // key may come to carry it.
+    virtual void ReleasesOwed() {}
 };
 
 // Do-nothing defaults, so the engine runs before a window or a recorder exists.
@@ -92,7 +99,9 @@ using KeyVoices = std::array<KeyVoice, 256>;  // by scan code
 // Everything that decides what sounds: device, settings and the held-key groups. One instance
 // lives as long as the window; tests build fresh ones. Window thread only.
 struct Performance {
-    explicit Performance(MidiOutputs& outputs) : outputs(&outputs) {}
+    explicit Performance(MidiOutputs& outputs) : outputs(&outputs) {
+        owedReleases.reserve(kMostOwedReleases);
+    }
     Performance(const Performance&) = delete;
     Performance& operator=(const Performance&) = delete;
 
@@ -101,6 +110,15 @@ struct Performance {
     int32_t deviceId = kMidiMapper;
     std::unique_ptr<MidiDevice> midiOut;
     bool DeviceOpen() const { return midiOut != nullptr; }
+
+    // Releases the device did not take (a full port queue, say), in the order they were due.
+    // They go out before anything else once it takes words again. Room is reserved for every
+    // distinct one, so owing allocates nothing.
+    std::vector<uint32_t> owedReleases;
+    // The device closed owing releases: the next one opened gets All Notes Off.
+    bool silenceOnOpen = false;
+    // A playback runs: an output that sleeps after a silence stays up.
+    bool keepAwake = false;
 
     // Settings
     int32_t keySignature = kDefaultKeySignature;

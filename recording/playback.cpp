@@ -2,6 +2,7 @@
 
 #include "engine/key_handling.h"
 #include "engine/key_table.h"
+#include "engine/midi_output.h"
 #include "engine/notes.h"
 
 namespace plinkora {
@@ -29,6 +30,7 @@ void PlayRecordedEvent(Performance& p, const EventRecord& event) {
 
 void EndPlaying(Performance& p, PlaybackScheduler& scheduler) {
     scheduler.StopPlayback();
+    KeepOutputAwake(p, false);
     ReleaseAllKeys(p);
     p.view->Repaint();
 }

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Plinkora needs that are missing: "build" for building and
-# running the program, "test" for that plus everything the test suite uses, "package" for
-# building plus what making the Debian package takes.
+# running the program, "test" for that plus everything the test suite uses (the Windows build
+# of the core too: MinGW-w64, GoogleTest's sources, and Wine to run it), "package" for building
+# plus what making the Debian package takes.
 set -euo pipefail
 
 build_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-qpa-plugins libqt6svg6
+    qt6-base-dev qt6-qpa-plugins libqt6svg6 libxkbcommon-x11-dev
     libfluidsynth-dev librtmidi-dev libpulse-dev libjack-jackd2-dev
     timgm6mb-soundfont fonts-liberation2
 )
@@ -18,6 +19,7 @@ test_packages=(
     pulseaudio pulseaudio-utils jackd2
     imagemagick
     dbus at-spi2-core python3-pyatspi
+    g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 # dpkg-shlibdeps finds the package's dependencies for CPack.
 package_packages=(dpkg-dev file)

@@ -4,7 +4,9 @@
 #   1. the normal build: core, window and scripted tests (converter, MIDI read-back, end to end)
 #   2. the core tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the playback scheduler's tests under ThreadSanitizer
-#   4. a short fuzzing run of the document reader
+#   4. the core, the converter and their tests cross-built for Windows and run under Wine, the
+#      converter's files and messages compared with the Linux one's
+#   5. a short fuzzing run of the document reader
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" test || exit 1
@@ -32,6 +34,7 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 normal=$root/build
 asan=$root/build-asan
 tsan=$root/build-tsan
+windows=$root/build-windows
 fuzz=$root/build-fuzz
 
 step "code follows .clang-format" "$root/scripts/check-format.sh"
@@ -47,6 +50,8 @@ step "sanitizer build (thread)" "$root/scripts/build.sh" "$tsan" \
     -DPLINKORA_SANITIZE=thread -DPLINKORA_BUILD_APP=OFF -DPLINKORA_BUILD_BENCH=OFF
 step "scheduler tests (thread)" ctest --test-dir "$tsan" --output-on-failure --no-tests=error \
     -R "Scheduler|Playback"
+step "Windows build, its tests under Wine" "$root/scripts/windows.sh" --test "$windows" \
+    -DPLINKORA_LINUX_CONVERT="$normal/tools/plinkora-convert"
 if [[ -x "$root/scripts/ci-fuzz.sh" ]]; then
     step "fuzzing the document reader" "$root/scripts/ci-fuzz.sh" "$fuzz"
 fi

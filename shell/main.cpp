@@ -1,15 +1,25 @@
 #include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "dialogs/dialogs.h"
-#include "engine/system_midi_outputs.h"
+#include "engine/devices/background_work.h"
+#include "engine/devices/system_midi_outputs.h"
 #include "recording/atomic_file.h"
 #include "recording/clock.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/qt_modifier_keys.h"
 #include "shell/qt_prompts.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kLongestQuitWait{500};
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     if (std::optional<int> status = plinkora::AnswerInformationOption(argc, argv)) {
@@ -35,5 +45,12 @@ int main(int argc, char* argv[]) {
     window->show();
     // Shown windows take the keyboard, so the accelerators answer at once, window manager or not.
     window->activateWindow();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    window.reset();  // closes the device, which may leave its closing to the background
+    // A frozen sound server may hold a closing for ever: the program does not wait for it.
+    if (!plinkora::WaitForBackgroundWork(kLongestQuitWait)) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

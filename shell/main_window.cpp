@@ -385,6 +385,20 @@ void MainWindow::ShowWarning(std::string_view text) {
     services_.prompts.ShowMessage(this, MessageIcon::Warning, kProgramCaption, std::string(text));
 }
 
+void MainWindow::ReleasesOwed() {
+    if (deviceWatch_) {
+        deviceWatch_->ReleasesOwed();
+    }
+}
+
+void MainWindow::ShowStandingWarning(std::string_view text) {
+    services_.prompts.ShowStandingWarning(this, kProgramCaption, std::string(text));
+}
+
+void MainWindow::WithdrawStandingWarning() {
+    services_.prompts.WithdrawStandingWarning();
+}
+
 void MainWindow::EnableCommand(int commandId, bool enabled) {
     if (QAction* action = Action(commandId)) {
         action->setEnabled(enabled);

@@ -55,9 +55,13 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     void CheckMenuItem(int commandId, bool checked) override;
     void Repaint() override;
     void ShowWarning(std::string_view text) override;
+    void ReleasesOwed() override;
     void EnableCommand(int commandId, bool enabled) override;
     void SetTitle(const std::string& title) override;
     QWidget* Owner() override { return this; }
+    // The warning of a device that may come back by itself, and its taking away.
+    void ShowStandingWarning(std::string_view text);
+    void WithdrawStandingWarning();
 
     // For tests.
     Performance& performance() { return performance_; }

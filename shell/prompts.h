@@ -27,6 +27,12 @@ class Prompts {
     virtual std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
                                                   const std::string& lastPath) = 0;
     virtual void ShowDialog(QWidget* owner, DialogKind kind) = 0;
+    // A warning about something that may mend by itself (a lost device that comes back): it
+    // does not hold the caller, shows once however often it is asked for while it is up, and
+    // WithdrawStandingWarning takes it away once it no longer holds.
+    virtual void ShowStandingWarning(QWidget* owner, const std::string& caption,
+                                     const std::string& text) = 0;
+    virtual void WithdrawStandingWarning() = 0;
 };
 
 }  // namespace plinkora

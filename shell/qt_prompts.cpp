@@ -116,4 +116,31 @@ void QtPrompts::ShowDialog(QWidget* owner, DialogKind kind) {
     }
 }
 
+// Modal to the window, as the other warnings are, but without a nested event loop: the device
+// watch goes on, and can take the warning away when the device is back.
+void QtPrompts::ShowStandingWarning(QWidget* owner, const std::string& caption,
+                                    const std::string& text) {
+    if (standingWarning_) {
+        return;
+    }
+    QApplication::beep();
+    standingWarning_ = new QMessageBox(QMessageBox::Warning, QString::fromStdString(caption),
+                                       QString::fromStdString(text), QMessageBox::Ok, owner);
+    standingWarning_->setAttribute(Qt::WA_DeleteOnClose);
+    standingWarning_->open();
+}
+
+// The keys go back to the window the warning had taken them from.
+void QtPrompts::WithdrawStandingWarning() {
+    if (!standingWarning_) {
+        return;
+    }
+    QWidget* owner = standingWarning_->parentWidget();
+    const bool hadKeyboard = standingWarning_->isActiveWindow();
+    standingWarning_->close();
+    if (owner && hadKeyboard) {
+        owner->activateWindow();
+    }
+}
+
 }  // namespace plinkora

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
+
 #include "shell/prompts.h"
 
 namespace plinkora {
@@ -14,6 +17,12 @@ class QtPrompts final : public Prompts {
     std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
                                           const std::string& lastPath) override;
     void ShowDialog(QWidget* owner, DialogKind kind) override;
+    void ShowStandingWarning(QWidget* owner, const std::string& caption,
+                             const std::string& text) override;
+    void WithdrawStandingWarning() override;
+
+  private:
+    QPointer<QMessageBox> standingWarning_;
 };
 
 }  // namespace plinkora

@@ -151,6 +151,7 @@ void PlayCommand(Shell& shell, bool loop) {
             kSaveAsCommand, kLoadCommand, kExportCommand},
            false);
     Enable(shell, {kEndPlayingCommand}, true);
+    KeepOutputAwake(shell.performance, true);
     if (!shell.scheduler.StartPlayback(shell.recording.playbackList, loop)) {
         EndPlayingCommand(shell);  // no thread to play on: the buttons must not claim it plays
     }

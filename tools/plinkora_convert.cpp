@@ -3,37 +3,22 @@
 #include <string>
 #include <vector>
 
-#include "engine/builtin_synth.h"
 #include "engine/key_signatures.h"
 #include "recording/atomic_file.h"
 #include "recording/document.h"
 #include "recording/midi_export.h"
-#include "recording/offline_render.h"
 #include "recording/playback.h"
-#include "recording/wav_writer.h"
 #include "tools/console.h"
 #include "tools/convert_options.h"
+#include "tools/wave_rendering.h"
 
 namespace plinkora {
 namespace {
-
-constexpr uint32_t kSampleRate = 44100;
-constexpr uint32_t kRingOutMs = 2000;
 
 int Fail(const char* format, const std::string& name) {
     PrintError(FormatDocumentMessage(format, name) + "\n");
     return 1;
 }
-
-class SynthTarget final : public RenderTarget {
-  public:
-    explicit SynthTarget(BuiltInSynth& synth) : synth_(synth) {}
-    void Send(uint32_t word) override { synth_.Send(word); }
-    void Render(float* interleaved, int frames) override { synth_.Render(interleaved, frames); }
-
-  private:
-    BuiltInSynth& synth_;
-};
 
 int PrintInfo(const DocumentContents& doc) {
     const std::string label = KeySignatureLabel(doc.keySignature, "");
@@ -46,32 +31,6 @@ int PrintInfo(const DocumentContents& doc) {
              ")\nBourdon: " + (doc.BourdonOn() ? "on" : "off") +
              "\nSaved: " + (doc.dateText.empty() ? "unknown" : doc.dateText) + "\n");
     return 0;
-}
-
-int WriteAudio(const ConvertOptions& o, const DocumentContents& doc, const RenderSettings& s) {
-    const std::optional<std::string> soundFont = o.soundFont ? o.soundFont : FindSoundFont();
-    if (!soundFont) {
-        PrintError("No SoundFont found: name one with --soundfont.\n");
-        return 1;
-    }
-    std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(*soundFont, kSampleRate);
-    if (!synth) {
-        return Fail("Can not load the SoundFont %s.", *soundFont);
-    }
-    const uint64_t frames = RenderedFrameCount(doc.events, kSampleRate, kRingOutMs);
-    if (frames > kMaxWavFrames) {
-        return Fail("File %s plays too long for a WAV file.", o.input);
-    }
-    SynthTarget target(*synth);
-    const AtomicWriteResult result = WriteFileAtomically(o.output, [&](FileOutput& out) {
-        WavWriter wav(out, kSampleRate, frames);
-        return RenderPerformance(doc.events, s, target, kSampleRate, kRingOutMs, wav) &&
-               wav.Complete();
-    });
-    if (result == AtomicWriteResult::kCannotCreate) {
-        return Fail(kCannotOpenToWrite, o.output);
-    }
-    return result == AtomicWriteResult::kOk ? 0 : Fail(kCannotWrite, o.output);
 }
 
 int Convert(const ConvertOptions& o) {
@@ -89,7 +48,7 @@ int Convert(const ConvertOptions& o) {
     s.channel = o.channel;
     s.bourdonOn = o.bourdon.value_or(doc.BourdonOn());
     if (o.kind == OutputKind::kWave) {
-        return WriteAudio(o, doc, s);
+        return WriteWave(o, doc, s);
     }
     if (const DocumentResult written = ExportMidiFile(doc.events, s.keySignature, s.program,
                                                       s.bourdonOn, o.output, o.asPlayed);

@@ -7,8 +7,8 @@
 #include <numeric>
 #include <vector>
 
-#include "engine/builtin_synth.h"
 #include "engine/controls.h"
+#include "engine/devices/builtin_synth.h"
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "engine/performance.h"

@@ -22,6 +22,8 @@ struct RecordingView final : EngineView {
     std::vector<std::string> warnings;
     void Repaint() override { ++repaints; }
     void ShowWarning(std::string_view text) override { warnings.emplace_back(text); }
+    void ReleasesOwed() override { ++owedNotices; }
+    int owedNotices = 0;
 };
 
 struct PainterLog final : KeyCapPainter {

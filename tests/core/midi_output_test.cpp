@@ -48,5 +48,44 @@ TEST_F(DeviceCommands, ChoosingWhileClosedOpensNothingAndAFailedReopenWarns) {
     EXPECT_EQ(view.warnings.size(), 1u);
 }
 
+using OwedReleases = EngineTest;
+
+// A port whose queue is full for a moment (its server stalled) must not leave a note sounding.
+TEST_F(OwedReleases, ARefusedReleaseGoesOutBeforeAnythingElseOnceTheDeviceTakesWordsAgain) {
+    Press(kKeyA);
+    Sent();
+    outputs.full = true;
+    Release(kKeyA);
+    Press(kKeyS);
+    Release(kKeyS);
+    EXPECT_EQ(view.owedNotices, 1);  // told once, so that the window offers them again
+    EXPECT_FALSE(PayOwedReleases(p));
+
+    outputs.full = false;
+    Press(kKeyA);  // pressed again: its late release must not silence the new note
+    EXPECT_EQ(Sent(), (Words{NoteOff(0, 60), NoteOff(0, 62), NoteOn(0, 60)}));
+    EXPECT_TRUE(PayOwedReleases(p));
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(OwedReleases, ADeviceClosedOwingAllNotesOffIsSilencedWhenADeviceOpensAgain) {
+    Press(kKeyA);
+    outputs.full = true;
+    PressEscape(p);
+    PressEscape(p);  // owed once, not twice
+    CloseMidiDevice(p);
+    outputs.full = false;
+    Sent();
+    OpenMidiDevice(p);
+    Words expected = AllNotesOff();
+    expected.insert(expected.end(), {ShortMessage(kProgramChange, 0, 0, 0),
+                                     ShortMessage(kProgramChange, 15, 0, 0)});
+    EXPECT_EQ(Sent(), expected);
+    CloseMidiDevice(p);
+    Sent();
+    OpenMidiDevice(p);  // covered once: the next opening is an ordinary one
+    EXPECT_EQ(Sent().size(), 2u);
+}
+
 }  // namespace
 }  // namespace plinkora::testing

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/silence_gate.h"
+#include "engine/devices/silence_gate.h"
 
 namespace plinkora::testing {
 namespace {
@@ -39,6 +39,24 @@ TEST(SilenceGate, AnEventWhileAsleepAsksForAWakeAndTheQuietIsCountedAfresh) {
     EXPECT_TRUE(gate.Event());
     // A note with a slow attack may render quiet at first: it is not put to sleep at once.
     EXPECT_FALSE(Block(gate, kQuiet));
+    EXPECT_TRUE(Block(gate, kQuiet));
+}
+
+// A soft organ note may render below hearing for as long as it is held; a playback's rest must
+// not cost its next note a new stream.
+TEST(SilenceGate, NeverSleepsWhileANoteIsHeldOrAPlaybackKeepsItAwakeAndSleepsAfterwards) {
+    SilenceGate gate(200);
+    gate.SetHeldNotes(1);
+    for (int block = 0; block < 10; ++block) {
+        EXPECT_FALSE(Block(gate, kQuiet));
+    }
+    gate.SetHeldNotes(0);
+    gate.SetKeptAwake(true);
+    EXPECT_FALSE(Block(gate, kQuiet));
+    EXPECT_FALSE(Block(gate, kQuiet));
+    EXPECT_FALSE(Block(gate, kQuiet));
+    gate.SetKeptAwake(false);
+    EXPECT_FALSE(Block(gate, kQuiet));  // the quiet is counted from the release
     EXPECT_TRUE(Block(gate, kQuiet));
 }
 

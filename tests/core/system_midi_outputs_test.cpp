@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "engine/devices/midi_ports.h"
+#include "engine/devices/system_midi_outputs.h"
 #include "engine/midi_output.h"
-#include "engine/midi_ports.h"
-#include "engine/system_midi_outputs.h"
 
 namespace plinkora::testing {
 namespace {

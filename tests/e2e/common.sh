@@ -70,3 +70,15 @@ close_program() {
     timeout 10 tail --pid="$2" -f /dev/null || fail "the program did not end after its window closed"
     wait "$2" || fail "the program ended with status $?"
 }
+# answer WHAT KEYS: types KEYS (xdotool's names, such as alt+s) on $window and checks that the
+# window shows them within answer_limit_ms, as one whose thread never waits on a sound server
+# does. The figure is printed; a window that shows nothing for 10 s fails at once.
+answer_limit_ms=500
+answer() {
+    local ms
+    ms=$(python3 "$here/answer_time.py" "$window" "$2" 10) || fail "$1: the window showed nothing for 10 s"
+    echo "$1: the window answered in $ms ms"
+    ((ms <= answer_limit_ms)) || fail "$1: the window took $ms ms to answer"
+}
+# warnings_shown: how many warning boxes ("Plinkora") are on the screen.
+warnings_shown() { xdotool search --onlyvisible --name '^Plinkora$' 2>/dev/null | wc -l; }

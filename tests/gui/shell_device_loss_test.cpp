@@ -1,5 +1,8 @@
+#include <QMessageBox>
+
 #include "recording/playback.h"
 #include "shell/command_ids.h"
+#include "shell/qt_prompts.h"
 #include "shell_test_fixture.h"
 
 namespace plinkora::testing {
@@ -73,6 +76,95 @@ TEST_F(DeviceLossTest, AClosedDeviceWhoseServerGoesIsLeftAlone) {
     ServerReturns();
     Settle(DeviceWatch::kRetryMs + 300);
     EXPECT_FALSE(window.performance().DeviceOpen());
+}
+
+// The scripted answers, but the lasting warning as the program really shows it.
+struct RealStandingWarning final : Prompts {
+    explicit RealStandingWarning(ScriptedPrompts& scripted) : scripted(scripted) {}
+    void ShowMessage(QWidget* owner, MessageIcon icon, const std::string& caption,
+                     const std::string& text) override {
+        scripted.ShowMessage(owner, icon, caption, text);
+    }
+    Answer AskYesNoCancel(QWidget* owner, const std::string& caption,
+                          const std::string& text) override {
+        return scripted.AskYesNoCancel(owner, caption, text);
+    }
+    std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
+                                          const std::string& lastPath) override {
+        return scripted.ChooseFile(owner, kind, lastPath);
+    }
+    void ShowDialog(QWidget* owner, DialogKind kind) override { scripted.ShowDialog(owner, kind); }
+    void ShowStandingWarning(QWidget* owner, const std::string& caption,
+                             const std::string& text) override {
+        real.ShowStandingWarning(owner, caption, text);
+    }
+    void WithdrawStandingWarning() override { real.WithdrawStandingWarning(); }
+
+    ScriptedPrompts& scripted;
+    QtPrompts real;
+};
+
+int WarningsShown() {
+    int shown = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        shown += qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible();
+    }
+    return shown;
+}
+
+// A server that keeps going and coming back while nobody is at the keyboard: never a pile of
+// boxes to dismiss, and none left once the device is back.
+TEST_F(DeviceLossTest, OneWarningAtATimeGoneWhenTheDeviceIsBackAndTheKeysPlayAgain) {
+    RealStandingWarning prompts(prompts_);
+    window_ = MainWindow::Create({outputs_, modifiers_, prompts, clock_}, {});
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(WaitUntil([this] { return QApplication::activeWindow() == window_.get(); }));
+    for (int loss = 0; loss < 3; ++loss) {
+        outputs_.failOpen = true;
+        outputs_.LoseDevices();
+        ASSERT_TRUE(WaitUntil([this] { return !window_->performance().DeviceOpen(); }));
+        outputs_.LoseDevices();  // lost again while the warning is up
+        Settle(50);
+        EXPECT_EQ(WarningsShown(), 1);
+        ServerReturns();
+        ASSERT_TRUE(WaitUntil([this] { return window_->performance().DeviceOpen(); }, 3000));
+        EXPECT_EQ(WarningsShown(), 0);
+    }
+    ASSERT_TRUE(WaitUntil([this] { return QApplication::activeWindow() == window_.get(); }));
+    Words().clear();
+    Tap(kNativeA, Qt::Key_A);
+    EXPECT_EQ(Words(), (Sent{NoteOn(0, 60), NoteOff(0, 60)}));
+}
+
+// A device whose opening its server has not answered yet is not opened for real until it has:
+// the window shows it closed meanwhile, and the warning stays.
+TEST_F(DeviceLossTest, AReopeningIsWaitedForUntilItsServerAnswers) {
+    MainWindow& window = Start();
+    outputs_.failOpen = true;
+    outputs_.LoseDevices();
+    ASSERT_TRUE(WaitUntil([&] { return !window.performance().DeviceOpen(); }));
+    outputs_.opening = true;
+    ServerReturns();
+    Settle(2 * DeviceWatch::kRetryMs + 300);
+    EXPECT_FALSE(window.performance().DeviceOpen());
+    EXPECT_TRUE(prompts_.standingWarningUp);
+    outputs_.opening = false;
+    ASSERT_TRUE(WaitUntil([&] { return window.performance().DeviceOpen(); }, 3000));
+    EXPECT_FALSE(prompts_.standingWarningUp);
+}
+
+// A port whose queue is full when a key is let go: the release goes out as soon as the port
+// takes words again, with no key needed to carry it.
+TEST_F(DeviceLossTest, AReleaseThePortRefusedGoesOutOnceItTakesWordsAgain) {
+    Start();
+    Press(kNativeA, Qt::Key_A);
+    outputs_.full = true;
+    Release(kNativeA, Qt::Key_A);
+    Words().clear();
+    outputs_.full = false;
+    EXPECT_TRUE(WaitUntil([this] { return !Words().empty(); }, 1000));
+    EXPECT_EQ(Words(), (Sent{NoteOff(0, 60)}));
 }
 
 }  // namespace

@@ -52,6 +52,14 @@ struct ScriptedPrompts final : Prompts {
         return Next<std::optional<std::string>>(files, std::nullopt);
     }
     void ShowDialog(QWidget*, DialogKind kind) override { dialogs.push_back(kind); }
+    void ShowStandingWarning(QWidget*, const std::string& caption,
+                             const std::string& text) override {
+        if (!standingWarningUp) {
+            standingWarningUp = true;
+            messages.push_back({MessageIcon::Warning, caption + ": " + text});
+        }
+    }
+    void WithdrawStandingWarning() override { standingWarningUp = false; }
 
     Messages messages;
     std::vector<std::string> questions;
@@ -60,6 +68,7 @@ struct ScriptedPrompts final : Prompts {
     std::vector<FileDialogKind> fileDialogs;
     std::vector<std::string> lastPaths;  // where each file dialog opened
     std::vector<DialogKind> dialogs;
+    bool standingWarningUp = false;
 };
 
 struct ManualClock final : MillisecondClock {

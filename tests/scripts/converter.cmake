@@ -1,6 +1,3 @@
-# The converter's option parsing is tested inside the core tests.
-target_link_libraries(plinkora_core_tests PRIVATE plinkora_convert_options)
-
 # End to end: plinkora-convert on documents made by the script, the .mid files read back with
 # mido. The first python3 that can import mido runs it (pyenv shims may hide the system one).
 set(PLINKORA_MIDO_PYTHON "" CACHE FILEPATH "python3 with mido, for the converter test")

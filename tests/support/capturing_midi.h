@@ -30,7 +30,7 @@ class CapturingMidiOutputs final : public MidiOutputs {
             return nullptr;
         }
         lastOpened = deviceId;
-        return std::make_unique<Device>(words, lost);
+        return std::make_unique<Device>(words, lost, full, opening);
     }
     void SetLossListener(std::function<void()> listener) override {
         lossListener = std::move(listener);
@@ -48,22 +48,32 @@ class CapturingMidiOutputs final : public MidiOutputs {
     bool failOpen = false;
     int openCount = 0;
     int32_t lastOpened = -2;
-    bool lost = false;  // devices opened while it is set are lost from the start
+    bool lost = false;     // devices opened while it is set are lost from the start
+    bool full = false;     // devices take no words, as a port whose queue is full
+    bool opening = false;  // devices are not ready, as one whose server has not answered yet
     std::function<void()> lossListener;
 
   private:
     class Device final : public MidiDevice {
       public:
-        Device(std::vector<uint32_t>& words, const bool& lost) : words_(words), lost_(lost) {}
+        Device(std::vector<uint32_t>& words, const bool& lost, const bool& full,
+               const bool& opening)
+            : words_(words), lost_(lost), full_(full), opening_(opening) {}
         bool Send(uint32_t word) noexcept override {
+            if (full_) {
+                return false;
+            }
             words_.push_back(word);
             return true;
         }
         bool Lost() const noexcept override { return lost_; }
+        bool Ready() const noexcept override { return !opening_; }
 
       private:
         std::vector<uint32_t>& words_;
         const bool& lost_;
+        const bool& full_;
+        const bool& opening_;
     };
 
     int count_;

@@ -31,9 +31,12 @@ class AudioOutput {
 // Called once, on the audio side, when the server goes away.
 using LossCallback = std::function<void()>;
 
-// Each is null when its server does not answer. rate is the rate asked for; the source is told
-// the one granted.
-std::unique_ptr<AudioOutput> OpenPulseOutput(AudioSource& source, double rate, LossCallback lost);
+// Each is null when its server does not answer; each may wait on its server, so they are called
+// off the window thread. rate is the rate asked for; the source is told the one granted.
+// serverFound tells, on failure, whether a PulseAudio server was there at all (a frozen or
+// failing one) rather than none.
+std::unique_ptr<AudioOutput> OpenPulseOutput(AudioSource& source, double rate, LossCallback lost,
+                                             bool& serverFound);
 std::unique_ptr<AudioOutput> OpenJackOutput(AudioSource& source, LossCallback lost);
 
 }  // namespace plinkora

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/jack_midi_port.h"
+#include "engine/devices/jack_midi_port.h"
 #include "engine/midi_device.h"
 
 namespace plinkora {
@@ -19,7 +19,8 @@ size_t WireBytes(uint32_t word, std::array<uint8_t, 3>& bytes);
 
 // The system's MIDI output ports as RtMidi lists them: the ALSA sequencer's, and JACK's while a
 // JACK server runs. Listed once, at construction; none where the system offers no MIDI at all.
-// Window thread only.
+// Opening a port may wait on its server: the openings run off the window thread, and may run
+// on several threads at once.
 class MidiPorts {
   public:
     MidiPorts();

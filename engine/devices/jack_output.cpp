@@ -4,8 +4,8 @@
 #include <atomic>
 #include <string>
 
-#include "engine/audio_output.h"
-#include "engine/sound_libraries.h"
+#include "engine/devices/audio_output.h"
+#include "engine/devices/sound_libraries.h"
 
 namespace plinkora {
 

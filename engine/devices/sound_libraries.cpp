@@ -1,11 +1,15 @@
-#include "engine/sound_libraries.h"
+#include "engine/devices/sound_libraries.h"
 
 #include <fluidsynth.h>
 
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
+
+#include "engine/devices/background_work.h"
 
 #if defined(__linux__)
 #include <dlfcn.h>
@@ -156,9 +160,10 @@ void PrepareSoundLibraries() {
     });
 }
 
-bool JackServerRunning() {
 #if defined(PLINKORA_HAVE_JACK)
-    PrepareSoundLibraries();
+namespace {
+
+bool JackAnswers() {
     using ClientOpen = jack_client_t* (*)(const char*, jack_options_t, jack_status_t*, ...);
     using ClientClose = int (*)(jack_client_t*);
     auto open = LoadedFunction<ClientOpen>("jack_client_open");
@@ -173,6 +178,54 @@ bool JackServerRunning() {
     }
     close(client);
     return true;
+}
+
+struct JackProbe {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    bool answered = false;
+};
+
+}  // namespace
+#endif
+
+bool JackServerRunning() {
+#if defined(PLINKORA_HAVE_JACK)
+    // A healthy server answers a new client in a few milliseconds; a frozen one never does, and
+    // then its probe is left to end by itself, and no second one waits beside it.
+    constexpr std::chrono::milliseconds kProbeLimit{250};
+    static std::mutex stuckMutex;
+    static std::shared_ptr<JackProbe> stuck;
+    {
+        std::lock_guard lock(stuckMutex);
+        if (stuck) {
+            std::lock_guard probeLock(stuck->mutex);
+            if (!stuck->done) {
+                return false;
+            }
+        }
+        stuck.reset();
+    }
+    PrepareSoundLibraries();
+    auto probe = std::make_shared<JackProbe>();
+    RunInBackground([probe] {
+        const bool answered = JackAnswers();
+        {
+            std::lock_guard lock(probe->mutex);
+            probe->done = true;
+            probe->answered = answered;
+        }
+        probe->ended.notify_all();
+    });
+    std::unique_lock lock(probe->mutex);
+    if (!probe->ended.wait_for(lock, kProbeLimit, [&probe] { return probe->done; })) {
+        lock.unlock();
+        std::lock_guard stuckLock(stuckMutex);
+        stuck = probe;
+        return false;
+    }
+    return probe->answered;
 #else
     return false;
 #endif

@@ -1,17 +1,20 @@
-#include "engine/system_midi_outputs.h"
+#include "engine/devices/system_midi_outputs.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <future>
+#include <map>
 #include <mutex>
 #include <system_error>
 
-#include "engine/builtin_synth.h"
+#include "engine/devices/background_work.h"
+#include "engine/devices/builtin_synth.h"
+#include "engine/devices/midi_ports.h"
+#include "engine/devices/pending_device.h"
+#include "engine/devices/sound_libraries.h"
 #include "engine/midi_output.h"
-#include "engine/midi_ports.h"
-#include "engine/sound_libraries.h"
 
 namespace plinkora {
 
@@ -86,6 +89,7 @@ class SynthDevice final : public MidiDevice {
         ++shared_->openDevices;
     }
     ~SynthDevice() override {
+        KeepAwake(false);
         if (--shared_->openDevices == 0) {
             synth_.StopAudio();
         }
@@ -95,16 +99,27 @@ class SynthDevice final : public MidiDevice {
 
     bool Send(uint32_t word) noexcept override { return synth_.Send(word); }
     bool Lost() const noexcept override { return synth_.AudioLost(); }
+    // Notes play into the synthesizer at once, but they are heard only once the output is up.
+    bool Ready() const noexcept override { return synth_.AudioReady(); }
+    void KeepAwake(bool awake) noexcept override {
+        if (awake != keptAwake_) {
+            keptAwake_ = awake;
+            synth_.KeepAwake(awake);
+        }
+    }
 
   private:
     std::shared_ptr<SharedSynth> shared_;
     BuiltInSynth& synth_;
+    bool keptAwake_ = false;
 };
 
 class SystemMidiOutputs final : public MidiOutputs {
   public:
     SystemMidiOutputs(int logTicket, std::shared_ptr<SharedSynth> synth, MidiPorts ports)
-        : logTicket_(logTicket), synth_(std::move(synth)), ports_(std::move(ports)) {}
+        : logTicket_(logTicket),
+          synth_(std::move(synth)),
+          ports_(std::make_shared<const MidiPorts>(std::move(ports))) {}
     // The caller's log may not outlive these outputs.
     ~SystemMidiOutputs() override { ClearSoundLibraryLog(logTicket_); }
     SystemMidiOutputs(const SystemMidiOutputs&) = delete;
@@ -122,7 +137,7 @@ class SystemMidiOutputs final : public MidiOutputs {
         if (synth_ && deviceId == 0) {
             return kSynthName;
         }
-        return IsOwnPort(deviceId) ? kOwnPortName : ports_.Name(deviceId - FirstPort());
+        return IsOwnPort(deviceId) ? kOwnPortName : ports_->Name(deviceId - FirstPort());
     }
 
     std::unique_ptr<MidiDevice> Open(int32_t deviceId) override {
@@ -132,10 +147,7 @@ class SystemMidiOutputs final : public MidiOutputs {
         if (synth_ && deviceId == 0) {
             return OpenSynth();
         }
-        if (IsOwnPort(deviceId)) {
-            return ports_.OpenOwnPort([relay = lossRelay_] { relay->Report(); });
-        }
-        return ports_.Open(deviceId - FirstPort());
+        return OpenPort(deviceId);
     }
 
     void SetLossListener(std::function<void()> listener) override {
@@ -144,13 +156,30 @@ class SystemMidiOutputs final : public MidiOutputs {
 
   private:
     int FirstPort() const { return synth_ ? 1 : 0; }
-    bool HasOwnPort() const { return ports_.HasOwnPort(); }
+    bool HasOwnPort() const { return ports_->HasOwnPort(); }
     // Plinkora's own port comes last, after as many of the system's ports as leave it room.
     int ListedPorts() const {
-        return std::min(ports_.Count(), kMaxListedDevices - FirstPort() - (HasOwnPort() ? 1 : 0));
+        return std::min(ports_->Count(), kMaxListedDevices - FirstPort() - (HasOwnPort() ? 1 : 0));
     }
     bool IsOwnPort(int32_t deviceId) const {
         return HasOwnPort() && deviceId == FirstPort() + ListedPorts();
+    }
+
+    // The opening runs in the background. A port whose last opening a frozen server still holds
+    // is not opened again meanwhile, so that waiting threads do not pile up.
+    std::unique_ptr<MidiDevice> OpenPort(int32_t deviceId) {
+        std::shared_ptr<Opening<MidiDevice>>& last = openings_[deviceId];
+        if (last && !last->Ended()) {
+            return nullptr;
+        }
+        auto report = [relay = lossRelay_] { relay->Report(); };
+        PendingDevice::Open open;
+        if (IsOwnPort(deviceId)) {
+            open = [ports = ports_, report] { return ports->OpenOwnPort(report); };
+        } else {
+            open = [ports = ports_, index = deviceId - FirstPort()] { return ports->Open(index); };
+        }
+        return PendingDevice::Start(last, std::move(open), report);
     }
 
     std::unique_ptr<MidiDevice> OpenSynth() {
@@ -166,8 +195,9 @@ class SystemMidiOutputs final : public MidiOutputs {
     }
 
     int logTicket_;
-    std::shared_ptr<SharedSynth> synth_;  // null when no SoundFont was found
-    MidiPorts ports_;
+    std::shared_ptr<SharedSynth> synth_;      // null when no SoundFont was found
+    std::shared_ptr<const MidiPorts> ports_;  // shared with the openings under way
+    std::map<int32_t, std::shared_ptr<Opening<MidiDevice>>> openings_;  // the last of each port
     std::shared_ptr<LossRelay> lossRelay_ = std::make_shared<LossRelay>();
 };
 

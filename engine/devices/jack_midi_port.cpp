@@ -1,4 +1,4 @@
-#include "engine/jack_midi_port.h"
+#include "engine/devices/jack_midi_port.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -8,10 +8,12 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
-#include "engine/midi_ports.h"
-#include "engine/sound_libraries.h"
+#include "engine/devices/background_work.h"
+#include "engine/devices/midi_ports.h"
+#include "engine/devices/sound_libraries.h"
 
 namespace plinkora {
 
@@ -20,6 +22,10 @@ namespace {
 // Room for every message of a burst (All Notes Off on 16 channels, a chord with its bourdon)
 // even when a JACK cycle is late.
 constexpr size_t kQueueBytes = 16384;
+// What a cycle carries at most. A queue that filled while the server stalled would otherwise
+// leave in one cycle, thousands at once, more than ordinary receivers buffer (jack_midi_dump
+// keeps about a hundred); at this pace it still drains within a second.
+constexpr int kMostPerCycle = 32;
 // A cycle lasts a few milliseconds at the usual settings and up to about 170 ms at the largest.
 constexpr std::chrono::milliseconds kDrainTimeout{250};
 
@@ -112,18 +118,27 @@ class JackMidiPort {
         auto& port = *static_cast<JackMidiPort*>(self);
         void* buffer = jack_port_get_buffer(port.port_, frames);
         jack_midi_clear_buffer(buffer);
-        std::array<uint8_t, 4> entry;
-        while (jack_ringbuffer_peek(port.queue_, reinterpret_cast<char*>(entry.data()), 1) == 1) {
-            const size_t size = entry[0] + 1u;
-            if (jack_ringbuffer_peek(port.queue_, reinterpret_cast<char*>(entry.data()), size) <
-                    size ||
-                jack_midi_event_write(buffer, 0, entry.data() + 1, entry[0]) != 0) {
-                break;  // the rest waits for the next cycle
-            }
-            jack_ringbuffer_read_advance(port.queue_, size);
+        for (int sent = 0; sent < kMostPerCycle && port.MoveOne(buffer); ++sent) {
         }
         port.cycles_.fetch_add(1, std::memory_order_release);
         return 0;
+    }
+
+    // JACK's process thread: the next queued message into the port's buffer. False when there
+    // is none, or no room for it: the rest waits for the next cycle.
+    bool MoveOne(void* buffer) {
+        std::array<uint8_t, 4> entry;
+        char* bytes = reinterpret_cast<char*>(entry.data());
+        if (jack_ringbuffer_peek(queue_, bytes, 1) != 1) {
+            return false;
+        }
+        const size_t size = entry[0] + 1u;
+        if (jack_ringbuffer_peek(queue_, bytes, size) < size ||
+            jack_midi_event_write(buffer, 0, entry.data() + 1, entry[0]) != 0) {
+            return false;
+        }
+        jack_ringbuffer_read_advance(queue_, size);
+        return true;
     }
 
     static void ServerGone(void* self) {
@@ -143,34 +158,55 @@ class JackMidiPort {
     std::atomic<uint64_t> cycles_{0};
 };
 
+struct JackMidiPortOpener::Ports {
+    std::mutex mutex;  // held while a port opens or closes
+    std::weak_ptr<JackMidiPort> current;
+};
+
 namespace {
 
 class JackPortDevice final : public MidiDevice {
   public:
-    explicit JackPortDevice(std::shared_ptr<JackMidiPort> port) : port_(std::move(port)) {}
+    JackPortDevice(std::shared_ptr<JackMidiPort> port,
+                   std::shared_ptr<JackMidiPortOpener::Ports> ports)
+        : port_(std::move(port)), ports_(std::move(ports)) {}
+    // The last device of a port drains and closes it, which waits on the server.
+    ~JackPortDevice() override {
+        RunInBackground([port = std::move(port_), ports = std::move(ports_)]() mutable {
+            std::lock_guard lock(ports->mutex);
+            port.reset();
+        });
+    }
+    JackPortDevice(const JackPortDevice&) = delete;
+    JackPortDevice& operator=(const JackPortDevice&) = delete;
+
     bool Send(uint32_t word) noexcept override { return port_->Send(word); }
     bool Lost() const noexcept override { return port_->Lost(); }
 
   private:
     std::shared_ptr<JackMidiPort> port_;
+    std::shared_ptr<JackMidiPortOpener::Ports> ports_;
 };
 
 }  // namespace
 
 JackMidiPortOpener::JackMidiPortOpener(std::string clientName, std::string portName)
-    : clientName_(std::move(clientName)), portName_(std::move(portName)) {}
+    : clientName_(std::move(clientName)),
+      portName_(std::move(portName)),
+      ports_(std::make_shared<Ports>()) {}
 
 std::unique_ptr<MidiDevice> JackMidiPortOpener::Open(std::function<void()> onLost) {
-    std::shared_ptr<JackMidiPort> port = current_.lock();
+    std::lock_guard lock(ports_->mutex);
+    std::shared_ptr<JackMidiPort> port = ports_->current.lock();
     if (!port || port->Lost()) {
         PrepareSoundLibraries();
         port = std::make_shared<JackMidiPort>(std::move(onLost));
         if (!port->Open(clientName_, portName_)) {
             return nullptr;
         }
-        current_ = port;
+        ports_->current = port;
     }
-    return std::make_unique<JackPortDevice>(std::move(port));
+    return std::make_unique<JackPortDevice>(std::move(port), ports_);
 }
 
 }  // namespace plinkora

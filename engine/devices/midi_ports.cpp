@@ -1,15 +1,16 @@
-#include "engine/midi_ports.h"
+#include "engine/devices/midi_ports.h"
 
 #include <RtMidi.h>
 
 #include <iostream>
+#include <mutex>
 #include <sstream>
 
 #if defined(__linux__)
 #include <unistd.h>
 #endif
 
-#include "engine/sound_libraries.h"
+#include "engine/devices/sound_libraries.h"
 
 namespace plinkora {
 
@@ -41,10 +42,10 @@ size_t WireLength(uint8_t status) {
 }
 
 // RtMidi writes to std::cerr while its constructor runs, before an error callback can be set.
-// Those lines go to the log instead. Only the window thread writes to std::cerr meanwhile.
+// Those lines go to the log instead. Ports open on threads of their own, one at a time here.
 class CerrToLog {
   public:
-    CerrToLog() : saved_(std::cerr.rdbuf(captured_.rdbuf())) {}
+    CerrToLog() : lock_(Mutex()), saved_(std::cerr.rdbuf(captured_.rdbuf())) {}
     ~CerrToLog() {
         std::cerr.rdbuf(saved_);
         std::istringstream lines(captured_.str());
@@ -58,6 +59,12 @@ class CerrToLog {
     CerrToLog& operator=(const CerrToLog&) = delete;
 
   private:
+    static std::mutex& Mutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+
+    std::lock_guard<std::mutex> lock_;
     std::ostringstream captured_;
     std::streambuf* saved_;
 };

@@ -1,5 +1,6 @@
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
 #include <sched.h>
 #include <sys/eventfd.h>
 #include <sys/resource.h>
@@ -8,7 +9,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "engine/audio_output.h"
+#include "engine/devices/audio_output.h"
 
 namespace plinkora {
 
@@ -26,6 +27,9 @@ constexpr double kMinimumRequestSeconds = 0.002;
 constexpr int kRealtimePriority = 4;
 
 constexpr size_t kFrameBytes = 2 * sizeof(float);
+// A server that has not made the stream ready by then is taken for a frozen one, so that the
+// opening thread does not wait on it for ever.
+constexpr pa_usec_t kOpenLimitUsec = 1500 * PA_USEC_PER_MSEC;
 
 // Where the system allows it (RLIMIT_RTPRIO, or the privilege to ignore it), the audio thread
 // runs ahead of ordinary programs, so that a busy machine does not starve the sound. Elsewhere
@@ -58,7 +62,8 @@ class PulseOutput final : public AudioOutput {
         : source_(source), onLost_(std::move(lost)) {}
     ~PulseOutput() override;
 
-    bool Open(double rate);
+    // serverFound tells, on failure, whether a server was there at all.
+    bool Open(double rate, bool& serverFound);
     void Wake() noexcept override {
         const uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof one);
@@ -77,6 +82,7 @@ class PulseOutput final : public AudioOutput {
     static void Write(pa_stream* stream, size_t bytes, void* self);
     static void Woken(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t, void* self);
     static void Retire(pa_mainloop_api* api, pa_defer_event* event, void* self);
+    static void GiveUp(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
 
     AudioSource& source_;
     LossCallback onLost_;
@@ -85,12 +91,14 @@ class PulseOutput final : public AudioOutput {
     pa_stream* stream_ = nullptr;
     pa_io_event* wakeEvent_ = nullptr;
     pa_defer_event* retireEvent_ = nullptr;
+    pa_time_event* openLimit_ = nullptr;
     int wakeFd_ = -1;
     double rate_ = 0;
     bool retiring_ = false;  // mainloop thread
     std::atomic<bool> contextSettled_{false};
     std::atomic<bool> streamSettled_{false};
     std::atomic<bool> lost_{false};
+    std::atomic<bool> overdue_{false};
 };
 
 PulseOutput::~PulseOutput() {
@@ -106,6 +114,9 @@ PulseOutput::~PulseOutput() {
     if (retireEvent_) {
         pa_threaded_mainloop_get_api(mainloop_)->defer_free(retireEvent_);
     }
+    if (openLimit_) {
+        pa_threaded_mainloop_get_api(mainloop_)->time_free(openLimit_);
+    }
     if (context_) {
         pa_context_set_state_callback(context_, nullptr, nullptr);
         pa_context_disconnect(context_);
@@ -119,7 +130,8 @@ PulseOutput::~PulseOutput() {
     }
 }
 
-bool PulseOutput::Open(double rate) {
+bool PulseOutput::Open(double rate, bool& serverFound) {
+    serverFound = false;
     wakeFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     mainloop_ = pa_threaded_mainloop_new();
     if (wakeFd_ < 0 || !mainloop_) {
@@ -134,12 +146,19 @@ bool PulseOutput::Open(double rate) {
         pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop_);
         wakeEvent_ = api->io_new(api, wakeFd_, PA_IO_EVENT_INPUT, Woken, this);
         retireEvent_ = api->defer_new(api, Retire, this);
-        opened = stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY && wakeEvent_ &&
-                 retireEvent_;
+        opened = !overdue_ && stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY &&
+                 wakeEvent_ && retireEvent_;
         if (retireEvent_) {
             api->defer_enable(retireEvent_, 0);
         }
     }
+    if (openLimit_) {
+        pa_threaded_mainloop_get_api(mainloop_)->time_free(openLimit_);
+        openLimit_ = nullptr;
+    }
+    // Refused means nobody listens; any other failure came from a server that is there.
+    serverFound =
+        !opened && context_ && (overdue_ || pa_context_errno(context_) != PA_ERR_CONNECTIONREFUSED);
     pa_threaded_mainloop_unlock(mainloop_);
     return opened;
 }
@@ -152,8 +171,11 @@ bool PulseOutput::Connect() {
         return false;
     }
     pa_context_set_state_callback(context_, ContextChanged, this);
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
-        pa_threaded_mainloop_start(mainloop_) < 0) {
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
+        return false;
+    }
+    openLimit_ = pa_context_rttime_new(context_, pa_rtclock_now() + kOpenLimitUsec, GiveUp, this);
+    if (!openLimit_ || pa_threaded_mainloop_start(mainloop_) < 0) {
         return false;
     }
     WaitUntilSettled(contextSettled_);
@@ -283,6 +305,15 @@ void PulseOutput::Woken(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flag
     }
 }
 
+// Mainloop thread: the server has not answered in time. Whatever waits for it gives up.
+void PulseOutput::GiveUp(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
+    auto* output = static_cast<PulseOutput*>(self);
+    output->overdue_ = true;
+    output->contextSettled_ = true;
+    output->streamSettled_ = true;
+    pa_threaded_mainloop_signal(output->mainloop_, 0);
+}
+
 void PulseOutput::Retire(pa_mainloop_api* api, pa_defer_event* event, void* self) {
     auto* output = static_cast<PulseOutput*>(self);
     api->defer_enable(event, 0);
@@ -294,9 +325,10 @@ void PulseOutput::Retire(pa_mainloop_api* api, pa_defer_event* event, void* self
 
 }  // namespace
 
-std::unique_ptr<AudioOutput> OpenPulseOutput(AudioSource& source, double rate, LossCallback lost) {
+std::unique_ptr<AudioOutput> OpenPulseOutput(AudioSource& source, double rate, LossCallback lost,
+                                             bool& serverFound) {
     auto output = std::make_unique<PulseOutput>(source, std::move(lost));
-    if (!output->Open(rate)) {
+    if (!output->Open(rate, serverFound)) {
         return nullptr;
     }
     return output;

@@ -7,7 +7,9 @@ namespace plinkora {
 
 // Decides when an audio output may stop asking for sound: once everything rendered has stayed
 // below hearing for a while (the reverberation's tail included), until the next event reaches
-// the synthesizer. Lock-free: events come from the window thread while the audio thread renders.
+// the synthesizer. Never while a note is held or a playback runs: a soft organ note may stay
+// below hearing for as long as it is held, and a playback's next note must not wait for a new
+// stream. Lock-free: events come from the window thread while the audio thread renders.
 class SilenceGate {
   public:
     // Half the smallest step of 16-bit sound: nothing quieter reaches a listener.
@@ -37,7 +39,8 @@ class SilenceGate {
     // Audio thread, after rendering `frames` whose loudest sample was `peak`. True when the
     // output should sleep now: Event will report it from here on.
     bool AfterRender(uint64_t eventsBefore, float peak, int64_t frames) noexcept {
-        quietFrames_ = peak < kInaudible ? quietFrames_ + frames : 0;
+        const bool held = heldNotes_.load() > 0 || keptAwake_.load();
+        quietFrames_ = peak < kInaudible && !held ? quietFrames_ + frames : 0;
         if (quietFrames_ < sleepAfterFrames_) {
             return false;
         }
@@ -54,9 +57,17 @@ class SilenceGate {
 
     bool Asleep() const noexcept { return asleep_.load(); }
 
+    // Any thread: how many notes are held, and whether something (a playback) asks for the
+    // output to stay up. Either keeps the output from sleeping; the next event wakes it if it
+    // already sleeps.
+    void SetHeldNotes(int count) noexcept { heldNotes_.store(count); }
+    void SetKeptAwake(bool awake) noexcept { keptAwake_.store(awake); }
+
   private:
     std::atomic<uint64_t> events_{0};
     std::atomic<bool> asleep_{false};
+    std::atomic<int> heldNotes_{0};
+    std::atomic<bool> keptAwake_{false};
     int64_t quietFrames_ = 0;  // audio thread only
     int64_t sleepAfterFrames_;
 };

@@ -28,15 +28,25 @@ class BuiltInSynth {
 
     // Window thread. Plays one packed short message, waking a sleeping output.
     bool Send(uint32_t word) noexcept;
+    // Window thread: while kept awake (a playback runs), the output does not go to sleep in a
+    // long rest.
+    void KeepAwake(bool awake) noexcept;
     // Offline: the next frames as interleaved stereo floats (frames x 2 values).
     void Render(float* interleaved, int frames);
     // Opens the first audio output that answers (PipeWire/PulseAudio, JACK if its server runs,
-    // ALSA) with a short buffer. False when none can be opened. lost is called once, on the
-    // audio side, when the output's server goes away. Window thread, as are the three below.
+    // ALSA where no sound server exists) with a short buffer. The opening runs in the
+    // background and is waited for only briefly: false when it failed within that wait, or while
+    // a frozen server still holds an earlier opening. An opening that goes on counts as running;
+    // if it fails, or does not answer within a limit, the output is lost. lost is called, on the
+    // audio side, when the output's server goes away and when a slow opening ends. Window
+    // thread, as are the three below; none of them waits on a server.
     bool StartAudio(std::function<void()> lost = {});
     void StopAudio();
     bool AudioRunning() const;
-    // True once the running output's server went away; StopAudio, then StartAudio again.
+    // True once the output has opened and plays.
+    bool AudioReady() const;
+    // True once the running output's server went away, or its opening failed or did not answer
+    // in time; StopAudio, then StartAudio again.
     bool AudioLost() const;
     double SampleRate() const;
 
