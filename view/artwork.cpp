@@ -5,12 +5,12 @@
 #include <array>
 #include <map>
 
+#include "view/qt_geometry.h"
+#include "window/colours.h"
+
 namespace plinkora::artwork {
 
 namespace {
-
-constexpr QColor kDefaultBackground{20, 100, 20};
-constexpr QColor kPlainCapColour{240, 240, 245};
 
 struct FixedCapArt {
     int resource;
@@ -61,9 +61,9 @@ QPixmap Blank(QSize logicalSize, QColor colour) {
     return pixmap;
 }
 
-QPixmap LoadOrBlank(const QString& name, QSize logicalSize, QColor colour) {
+QPixmap LoadOrBlank(const QString& name, QSize logicalSize, Rgb colour) {
     QPixmap pixmap = LoadImage(name, logicalSize);
-    return pixmap.isNull() ? Blank(logicalSize, colour) : pixmap;
+    return pixmap.isNull() ? Blank(logicalSize, ToQColor(colour)) : pixmap;
 }
 
 struct Store {

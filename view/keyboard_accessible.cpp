@@ -13,10 +13,11 @@
 #include "engine/instruments.h"
 #include "engine/key_signatures.h"
 #include "engine/key_table.h"
-#include "view/keyboard_geometry.h"
 #include "view/keyboard_view.h"
 #include "view/painted_accessible.h"
-#include "view/window_texts.h"
+#include "view/qt_geometry.h"
+#include "window/keyboard_geometry.h"
+#include "window/window_texts.h"
 
 namespace plinkora {
 
@@ -67,17 +68,18 @@ QString SpokenKeySignature(int32_t keySignature) {
 
 // The instrument label as a screen reader says it: "Violin, D Major, 1=D".
 QString SpokenCaption(const Performance& p) {
-    if (InstrumentCaption(p).isEmpty()) {
+    const QString caption = ToQString(InstrumentCaption(p));
+    if (caption.isEmpty()) {
         return {};
     }
-    const QString caption = InstrumentCaption(p);
     const QString instrument = QString::fromStdString(InstrumentName(p.program));
     return instrument + QStringLiteral(", ") + SpokenKeySignature(p.keySignature) +
            QStringLiteral(", ") + caption.mid(instrument.size()).trimmed();
 }
 
 QString StatusLine(const Performance& p) {
-    QStringList parts{DeviceStateText(p), DeviceNameText(p), TrackText(p)};
+    QStringList parts{ToQString(DeviceStateText(p)), ToQString(DeviceNameText(p)),
+                      ToQString(TrackText(p))};
     parts.removeAll(QString());
     return parts.join(QStringLiteral(", "));
 }
@@ -111,7 +113,7 @@ class KeyAccessible final : public PaintedPart {
         return t == QAccessible::Name ? SpokenKeyName(view_, keyIndex_) : QString();
     }
     QRect rect() const override {
-        return ViewOnScreen(CapRect(view_.KeyboardOriginPoint(), keyIndex_));
+        return ViewOnScreen(ToQRect(CapRect(view_.KeyboardOriginPoint(), keyIndex_)));
     }
     QAccessible::Role role() const override { return QAccessible::Button; }
     // Held down, a key is pressed and, as a toggle is, checked: Qt passes changes of the
@@ -170,9 +172,8 @@ class KeyboardGroupAccessible final : public PaintedPart {
         return t == QAccessible::Name ? QStringLiteral("Keyboard") : QString();
     }
     QRect rect() const override {
-        const QPoint origin = view_.KeyboardOriginPoint();
-        return ViewOnScreen(
-            QRect(origin.x() - kCapWidth, origin.y(), kKeyboardWidth, kKeyboardHeight));
+        const Point origin = view_.KeyboardOriginPoint();
+        return ViewOnScreen(QRect(origin.x - kCapWidth, origin.y, kKeyboardWidth, kKeyboardHeight));
     }
     QAccessible::Role role() const override { return QAccessible::Grouping; }
     int childCount() const override { return static_cast<int>(keys_.size()); }
@@ -328,11 +329,12 @@ class ViewAccessible final : public QAccessibleWidget {
     explicit ViewAccessible(KeyboardView* view)
         : QAccessibleWidget(view, QAccessible::Client),
           label_(new PaintedTextAccessible(
-              *view, this, [](const KeyboardView& v) { return InstrumentCaption(v.performance()); },
+              *view, this,
+              [](const KeyboardView& v) { return ToQString(InstrumentCaption(v.performance())); },
               [](const KeyboardView& v) { return SpokenCaption(v.performance()); },
               [](const KeyboardView& v) {
                   return QPoint((v.LogicalSize().width() - kPictureWidth) / 2 + kPictureWidth,
-                                (v.KeyboardOriginPoint().y() - CharHeight(v) - 32) / 2 + 32);
+                                (v.KeyboardOriginPoint().y - CharHeight(v) - 32) / 2 + 32);
               })),
           keyboard_(new KeyboardGroupAccessible(*view, this)),
           status_(new PaintedTextAccessible(
@@ -342,8 +344,8 @@ class ViewAccessible final : public QAccessibleWidget {
                   return QPoint(CharWidth(v), v.LogicalSize().height() - 4 * CharHeight(v));
               })),
           hint_(new PaintedTextAccessible(
-              *view, this, [](const KeyboardView&) { return QString::fromLatin1(kHintText); },
-              [](const KeyboardView&) { return QString::fromLatin1(kHintText); },
+              *view, this, [](const KeyboardView&) { return ToQString(kHintText); },
+              [](const KeyboardView&) { return ToQString(kHintText); },
               [](const KeyboardView& v) {
                   return QPoint(CharWidth(v), v.LogicalSize().height() - 3 * CharHeight(v));
               })),

@@ -13,8 +13,8 @@ namespace plinkora {
 // On a scaled view the keys are hit where they are drawn.
 std::optional<int> KeyboardView::KeyAt(QPointF position) const {
     position /= scale_;
-    const int rx = static_cast<int>(std::floor(position.x())) - origin_.x();
-    const int ry = static_cast<int>(std::floor(position.y())) - origin_.y();
+    const int rx = static_cast<int>(std::floor(position.x())) - origin_.x;
+    const int ry = static_cast<int>(std::floor(position.y())) - origin_.y;
     return HitKey(rx, ry);
 }
 

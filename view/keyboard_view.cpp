@@ -7,21 +7,21 @@
 #include "view/artwork.h"
 #include "view/keyboard_accessible.h"
 #include "view/keymap_watch.h"
+#include "view/qt_geometry.h"
 #include "view/text_drawing.h"
-#include "view/window_texts.h"
+#include "window/colours.h"
+#include "window/window_texts.h"
 
 namespace plinkora {
 
 namespace {
 
-constexpr QColor kTextColour{255, 0, 0};
 constexpr int kDotSize = 4;
 constexpr int kDotColumn = 18;  // dots centre on this column of the cap
 
 // A layout's letters are printed as on the artwork's caps: dark, sans serif, on the cap's face,
 // small in the bottom-left corner of a playing key, the one corner that the note and its dots
 // leave free.
-constexpr QColor kLegendColour{38, 38, 49};
 constexpr QRect kCapFace{5, 2, 28, 32};
 constexpr QRect kPlayingLegendArea{6, 21, 11, 13};
 constexpr int kPlayingLegendPixels = 10;
@@ -89,7 +89,7 @@ void KeyboardView::LegendsChanged() {
 }
 
 void KeyboardView::SetKeyboardOrigin(int keyboardLeft, int keyboardTop) {
-    origin_ = QPoint(keyboardLeft, keyboardTop);
+    origin_ = Point{keyboardLeft, keyboardTop};
     update();
 }
 
@@ -130,7 +130,7 @@ QSize KeyboardView::CharSize() const {
 }
 
 void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) {
-    const QRect cap = CapRect(origin_, keyIndex);
+    const QRect cap = ToQRect(CapRect(origin_, keyIndex));
     if (cap.isEmpty()) {
         return;
     }
@@ -187,7 +187,7 @@ void KeyboardView::PaintMainWindow(QPainter& painter, const QRect& region) {
     PaintPicture(painter);
     painter.setFont(CreateFontByPoints(*this, kTextFace, 0, 0));
     for (int i = 0; i < kKeyTableSize; ++i) {
-        const QRect cap = CapRect(origin_, i);
+        const QRect cap = ToQRect(CapRect(origin_, i));
         if (cap.isEmpty() || !region.intersects(cap)) {
             continue;
         }
@@ -203,12 +203,12 @@ void KeyboardView::PaintMainWindow(QPainter& painter, const QRect& region) {
 
 void KeyboardView::PaintCap(QPainter& painter, int keyIndex) const {
     const KeyEntry& key = KeyTable[keyIndex];
-    const int x = origin_.x() + key.left;
-    const int y = origin_.y() + key.top;
+    const int x = origin_.x + key.left;
+    const int y = origin_.y + key.top;
     painter.drawPixmap(x, y, capImages_[capShown_[keyIndex]]);
 
     // The label sits four pixels above the middle of the cap, leaving room for dots below.
-    painter.setPen(Qt::black);
+    painter.setPen(ToQColor(kCapLabelColour));
     painter.drawText(QRect(x, y - 4, kCapWidth - 1, kCapHeight - 1),
                      Qt::AlignCenter | Qt::TextSingleLine, QString::fromLatin1(key.label));
     if (!Legends().LikeUs()) {
@@ -216,7 +216,7 @@ void KeyboardView::PaintCap(QPainter& painter, int keyIndex) const {
     }
 
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::black);
+    painter.setBrush(ToQColor(kCapLabelColour));
     const int centreX = x + kDotColumn;
     switch (key.octave) {
         case 6:
@@ -238,7 +238,7 @@ void KeyboardView::PaintCap(QPainter& painter, int keyIndex) const {
 void KeyboardView::PaintLegend(QPainter& painter, int keyIndex, QPoint capTopLeft) const {
     const QFont font = painter.font();
     painter.setFont(LegendFont(kPlayingLegendPixels));
-    painter.setPen(kLegendColour);
+    painter.setPen(ToQColor(kLegendColour));
     painter.drawText(kPlayingLegendArea.translated(capTopLeft),
                      Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine,
                      Legends().CapLegend(keyIndex));
@@ -247,7 +247,7 @@ void KeyboardView::PaintLegend(QPainter& painter, int keyIndex, QPoint capTopLef
 
 void KeyboardView::PaintFixedCaps(QPainter& painter) const {
     for (const FixedCapPlace& place : kFixedCapPlaces) {
-        painter.drawPixmap(origin_.x() + place.x, origin_.y() + place.y,
+        painter.drawPixmap(origin_.x + place.x, origin_.y + place.y,
                            artwork::FixedCap(place.resource));
         PaintFixedCapLegends(painter, place);
     }
@@ -260,16 +260,16 @@ void KeyboardView::PaintFixedCapLegends(QPainter& painter, const FixedCapPlace& 
     if (key < 0 || Legends().LikeUs(key)) {
         return;
     }
-    const QRect face = kCapFace.translated(origin_ + QPoint(place.x, place.y));
+    const QRect face = kCapFace.translated(origin_.x + place.x, origin_.y + place.y);
     QLinearGradient shade(face.topLeft(), face.bottomLeft());
-    shade.setColorAt(0, QColor(0xef, 0xef, 0xf4));
-    shade.setColorAt(1, QColor(0xda, 0xda, 0xe3));
+    shade.setColorAt(0, ToQColor(kCapFaceTop));
+    shade.setColorAt(1, ToQColor(kCapFaceBottom));
     painter.setPen(Qt::NoPen);
     painter.setBrush(shade);
     painter.drawRoundedRect(face, 2, 2);
     const QFont font = painter.font();
     painter.setFont(LegendFont(kFixedLegendPixels));
-    painter.setPen(kLegendColour);
+    painter.setPen(ToQColor(kLegendColour));
     const KeyPrint print = Legends().Print(key);
     const int half = face.height() / 2;
     const QRect upper(face.left(), face.top() + 2, face.width(), half - 2);
@@ -285,14 +285,17 @@ void KeyboardView::PaintTexts(QPainter& painter) const {
     const int charHeight = charSize.height();
     const int width = LogicalSize().width(), height = LogicalSize().height();
     const int statusY = height - 4 * charHeight;
-    painter.setPen(kTextColour);
-    DrawOpaqueText(painter, {charWidth, statusY}, DeviceStateText(performance_), background_);
-    DrawOpaqueText(painter, {5 * charWidth, statusY}, DeviceNameText(performance_), background_);
-    DrawOpaqueText(painter, {20 * charWidth, statusY}, TrackText(performance_), background_);
-    DrawOpaqueText(painter, {charWidth, height - 3 * charHeight}, QString::fromLatin1(kHintText),
+    painter.setPen(ToQColor(kTextColour));
+    DrawOpaqueText(painter, {charWidth, statusY}, ToQString(DeviceStateText(performance_)),
+                   background_);
+    DrawOpaqueText(painter, {5 * charWidth, statusY}, ToQString(DeviceNameText(performance_)),
+                   background_);
+    DrawOpaqueText(painter, {20 * charWidth, statusY}, ToQString(TrackText(performance_)),
+                   background_);
+    DrawOpaqueText(painter, {charWidth, height - 3 * charHeight}, ToQString(kHintText),
                    background_);
 
-    const int captionY = origin_.y() + kKeyboardHeight;
+    const int captionY = origin_.y + kKeyboardHeight;
     DrawOpaqueText(painter, {width * 143 / 160, captionY}, QStringLiteral("Force"), background_);
     DrawOpaqueText(painter, {width * 151 / 160, captionY}, QStringLiteral("Freq"), background_);
 }
@@ -300,14 +303,14 @@ void KeyboardView::PaintTexts(QPainter& painter) const {
 void KeyboardView::PaintPicture(QPainter& painter) const {
     // Centred across the window and, vertically, between y = 32 and the keyboard.
     const int left = (LogicalSize().width() - kPictureWidth) / 2;
-    const int top = (origin_.y() - 173) / 2 + 32;
+    const int top = (origin_.y - 173) / 2 + 32;
     painter.drawPixmap(
         left, top,
         artwork::InstrumentPicture(PictureIndex(performance_.channel, performance_.program)));
-    const int labelTop = (origin_.y() - CharSize().height() - 32) / 2 + 32;
-    painter.setPen(kTextColour);
-    DrawOpaqueText(painter, {left + kPictureWidth, labelTop}, InstrumentCaption(performance_),
-                   background_);
+    const int labelTop = (origin_.y - CharSize().height() - 32) / 2 + 32;
+    painter.setPen(ToQColor(kTextColour));
+    DrawOpaqueText(painter, {left + kPictureWidth, labelTop},
+                   ToQString(InstrumentCaption(performance_)), background_);
 }
 
 }  // namespace plinkora

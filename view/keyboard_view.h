@@ -11,7 +11,8 @@
 #include "engine/key_table.h"
 #include "engine/performance.h"
 #include "view/key_legends.h"
-#include "view/keyboard_geometry.h"
+#include "window/geometry.h"
+#include "window/keyboard_geometry.h"
 
 namespace plinkora {
 
@@ -39,7 +40,7 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     QSize LogicalSize() const;
     // A logical rectangle as the widget's pixels that cover it.
     QRect ToWidget(const QRect& logical) const;
-    QPoint KeyboardOriginPoint() const { return origin_; }
+    Point KeyboardOriginPoint() const { return origin_; }
     const Performance& performance() const { return performance_; }
     // Width and height of "M" in this widget's font: the unit of the layout and of the texts.
     QSize CharSize() const;
@@ -82,7 +83,7 @@ class KeyboardView : public QWidget, public KeyCapPainter {
 
     Performance& performance_;
     KeymapWatch* keymap_ = nullptr;
-    QPoint origin_;
+    Point origin_;
     qreal scale_ = 1.0;
     QColor background_;
     std::array<QPixmap, 4> capImages_;

@@ -6,6 +6,7 @@
 #include "recording/playback.h"
 #include "shell_test_fixture.h"
 #include "view/keyboard_view.h"
+#include "view/qt_geometry.h"
 
 namespace plinkora::testing {
 namespace {
@@ -91,7 +92,7 @@ TEST_F(Accessibility, KeyboardHoldsTheFortyFiveKeysNamedAsDrawn) {
          {"Q, 5 double low", "R, 1 low", "A, 1", "K, 1 high", "Z, flat 2", "', 4 high"}) {
         EXPECT_NE(KeyNamed(name), nullptr) << name;
     }
-    const QRect capOfA = CapRect(window_->View()->KeyboardOriginPoint(), 30);
+    const QRect capOfA = ToQRect(CapRect(window_->View()->KeyboardOriginPoint(), 30));
     EXPECT_EQ(KeyNamed("A, 1")->rect(),
               QRect(window_->View()->mapToGlobal(capOfA.topLeft()), capOfA.size()));
     EXPECT_EQ(keyboard->childAt(KeyNamed("A, 1")->rect().center().x(),

@@ -4,8 +4,9 @@
 #include <QToolBar>
 
 #include "shell_test_fixture.h"
-#include "view/keyboard_geometry.h"
 #include "view/keyboard_view.h"
+#include "view/qt_geometry.h"
+#include "window/keyboard_geometry.h"
 
 namespace plinkora::testing {
 namespace {
@@ -62,8 +63,8 @@ TEST_F(SmallScreen, EveryControlAndPaintedPartFitsAndStaysApart) {
     }
     // The bars stand right of the keyboard and the buttons below it, as at full size.
     const QRect keyboard =
-        view.ToWidget(QRect(view.KeyboardOriginPoint().x() - kCapWidth,
-                            view.KeyboardOriginPoint().y(), kKeyboardWidth, kKeyboardHeight));
+        view.ToWidget(QRect(view.KeyboardOriginPoint().x - kCapWidth, view.KeyboardOriginPoint().y,
+                            kKeyboardWidth, kKeyboardHeight));
     EXPECT_LT(keyboard.right(), window.ForceBar()->geometry().left());
     EXPECT_LT(keyboard.bottom(), window.Button(kBeginRecordCommand)->geometry().top());
     EXPECT_LT(window.ForceBar()->geometry().right(), window.FreqBar()->geometry().left());
@@ -72,14 +73,14 @@ TEST_F(SmallScreen, EveryControlAndPaintedPartFitsAndStaysApart) {
 TEST_F(SmallScreen, AClickOnAScaledKeyPlaysItAndItsNameSitsWhereItIsDrawn) {
     MainWindow& window = StartOn(kSmallScreen);
     KeyboardView& view = *window.View();
-    const QRect drawn = view.ToWidget(CapRect(view.KeyboardOriginPoint(), kKeyA));
+    const QRect drawn = view.ToWidget(ToQRect(CapRect(view.KeyboardOriginPoint(), kKeyA)));
     Words().clear();
     Click(drawn.center(), QEvent::MouseButtonPress);
     Click(drawn.center(), QEvent::MouseButtonRelease);
     EXPECT_EQ(Words(), (Sent{NoteOn(0, 60), NoteOff(0, 60)}));
 
     // The last key of the home row, far from the origin where rounding adds up, plays too.
-    const QRect quote = view.ToWidget(CapRect(view.KeyboardOriginPoint(), 0x28));
+    const QRect quote = view.ToWidget(ToQRect(CapRect(view.KeyboardOriginPoint(), 0x28)));
     Words().clear();
     Click(quote.center(), QEvent::MouseButtonPress);
     Click(quote.center(), QEvent::MouseButtonRelease);

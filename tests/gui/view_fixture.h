@@ -7,6 +7,7 @@
 #include "engine/key_table.h"
 #include "tests/core/engine_fixture.h"
 #include "view/keyboard_view.h"
+#include "view/qt_geometry.h"
 
 namespace plinkora::testing {
 
@@ -21,7 +22,7 @@ class ViewTest : public ::testing::Test, EngineView {
         performance_.painter = &view_;
         performance_.view = this;
         view_.resize(800, 600);
-        origin_ = KeyboardOrigin(view_.size(), view_.CharSize().height());
+        origin_ = ToQPoint(KeyboardOrigin(ToSize(view_.size()), view_.CharSize().height()));
         view_.SetKeyboardOrigin(origin_.x(), origin_.y());
     }
 
@@ -29,7 +30,7 @@ class ViewTest : public ::testing::Test, EngineView {
     void ShowWarning(std::string_view) override {}
 
     QImage Grab() { return view_.grab().toImage(); }
-    QRect Cap(int keyIndex) const { return CapRect(origin_, keyIndex); }
+    QRect Cap(int keyIndex) const { return ToQRect(CapRect(ToPoint(origin_), keyIndex)); }
     void Press(uint32_t key, bool down = true) { PlayKey(performance_, {key, down}); }
 
     CapturingMidiOutputs outputs_{2};

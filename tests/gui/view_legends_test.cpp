@@ -81,7 +81,7 @@ class ViewLegends : public ViewTest {
             }
             for (int k = 0; k < part->childCount(); ++k) {
                 if (part->child(k)->rect() ==
-                    CapRect(origin_, scanCode).translated(view_.mapToGlobal(QPoint(0, 0)))) {
+                    Cap(scanCode).translated(view_.mapToGlobal(QPoint(0, 0)))) {
                     return part->child(k)->text(QAccessible::Name);
                 }
             }
@@ -90,7 +90,7 @@ class ViewLegends : public ViewTest {
     }
     // The cap's bottom-left corner, where a layout's letter goes.
     QImage Corner(int scanCode) {
-        const QRect cap = CapRect(origin_, scanCode);
+        const QRect cap = Cap(scanCode);
         return Grab().copy(cap.x() + 5, cap.y() + 21, 11, 13);
     }
     QImage FixedCap(int left) { return Grab().copy(origin_.x() + left, origin_.y(), 38, 39); }
@@ -124,7 +124,7 @@ TEST_F(ViewLegends, CapsAndNamesFollowTheLayoutAndItsChanges) {
 
 TEST_F(ViewLegends, ALetterDrawnOnACapLeavesTheNoteAndItsDotsClear) {
     SKIP_WITHOUT_KEYBOARD_DATA();
-    const QRect cap = CapRect(origin_, kKey1);
+    const QRect cap = Cap(kKey1);
     const QImage us = Grab().copy(cap);
     SwitchTo("fr");
     const QImage fr = Grab().copy(cap);

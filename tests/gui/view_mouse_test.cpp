@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QMouseEvent>
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -8,23 +7,6 @@
 
 namespace plinkora::testing {
 namespace {
-
-TEST(KeyHitTest, FindsTheCapUnderAPointAndNothingBetweenTheCaps) {
-    // "1", the right edge of "=", Q, A and the bottom right corner of "/".
-    EXPECT_EQ(HitKey(0, 0), 2);
-    EXPECT_EQ(HitKey(455, 38), 13);
-    EXPECT_EQ(HitKey(19, 39), 16);
-    EXPECT_EQ(HitKey(29, 78), 30);
-    EXPECT_EQ(HitKey(427, 155), 53);
-    std::vector<QPoint> misses = {{475, 0}, {475, 39},  {475, 78}, {475, 117}, {475, 155},
-                                  {0, 156}, {300, 156}, {-1, 10},  {10, -1}};
-    for (int rx = 0; rx < 20; ++rx) {
-        misses.insert(misses.end(), {QPoint(456 + rx, 10), QPoint(std::min(rx, 18), 50)});
-    }
-    for (QPoint at : misses) {
-        EXPECT_EQ(HitKey(at.x(), at.y()), std::nullopt) << at.x() << "," << at.y();
-    }
-}
 
 // Mouse keys reach the engine the way the window routes them, and are noted as they pass.
 class ViewMouse : public ViewTest {

@@ -3,8 +3,8 @@
 
 #include "view/artwork.h"
 #include "view/text_drawing.h"
-#include "view/window_texts.h"
 #include "view_fixture.h"
+#include "window/window_texts.h"
 
 namespace plinkora::testing {
 namespace {
@@ -180,13 +180,13 @@ TEST_F(ViewPaint, KeySignatureLabelStatusAndCaptionsSitWhereTheWindowPutsThem) {
     const QPoint label((800 + kPictureWidth) / 2, (origin_.y() - ch - 32) / 2 + 32);
     performance_.keySignature = 1314;
     EXPECT_EQ(InstrumentCaption(performance_), "Acoustic Grand Piano    1=bA");
-    expectRedText(Grab(), InstrumentCaption(performance_), label);
+    expectRedText(Grab(), ToQString(InstrumentCaption(performance_)), label);
     performance_.keySignature = 1328;
     performance_.program = 40;
     EXPECT_EQ(InstrumentCaption(performance_), "Violin    6=#f");
 
     const QImage image = Grab();
-    expectRedText(image, InstrumentCaption(performance_), label);
+    expectRedText(image, ToQString(InstrumentCaption(performance_)), label);
     expectRedText(image, "Open", {cw, 600 - 4 * ch});
     expectRedText(image, "Track 1", {20 * cw, 600 - 4 * ch});
     expectRedText(image, QString::fromLatin1(kHintText), {cw, 600 - 3 * ch});

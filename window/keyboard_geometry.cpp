@@ -1,4 +1,4 @@
-#include "view/keyboard_geometry.h"
+#include "window/keyboard_geometry.h"
 
 #include <algorithm>
 
@@ -27,17 +27,17 @@ const std::array<FixedCapPlace, 17> kFixedCapPlaces{{
     {137, 38, 456, 0},     // bar over backslash
 }};
 
-QPoint KeyboardOrigin(QSize client, int charHeight) {
-    return {(client.width() - kKeyboardWidth) / 2 + kCapWidth,
-            (client.height() - kPlayingRowsHeight) / 2 + charHeight};
+Point KeyboardOrigin(Size client, int charHeight) {
+    return {(client.width - kKeyboardWidth) / 2 + kCapWidth,
+            (client.height - kPlayingRowsHeight) / 2 + charHeight};
 }
 
-QRect CapRect(QPoint origin, int keyIndex) {
+Rect CapRect(Point origin, int keyIndex) {
     const KeyEntry* key = keyIndex >= 0 ? PlayingKey(static_cast<uint32_t>(keyIndex)) : nullptr;
     if (key == nullptr) {
         return {};
     }
-    return {origin.x() + key->left, origin.y() + key->top, kCapWidth, kCapHeight};
+    return {origin.x + key->left, origin.y + key->top, kCapWidth, kCapHeight};
 }
 
 std::optional<int> HitKey(int rx, int ry) {

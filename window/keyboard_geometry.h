@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QPoint>
-#include <QRect>
-#include <QSize>
 #include <array>
 #include <optional>
+
+#include "window/geometry.h"
 
 namespace plinkora {
 
@@ -33,10 +32,10 @@ struct FixedCapPlace {
 extern const std::array<FixedCapPlace, 17> kFixedCapPlaces;
 
 // Where the window's layout puts the key "1" for a client area and the height of "M".
-QPoint KeyboardOrigin(QSize client, int charHeight);
+Point KeyboardOrigin(Size client, int charHeight);
 
 // The cap of a playing key, or an empty rectangle for an index that has none.
-QRect CapRect(QPoint origin, int keyIndex);
+Rect CapRect(Point origin, int keyIndex);
 
 // The playing key under a point given relative to the key "1"; none off the keys.
 std::optional<int> HitKey(int rx, int ry);
