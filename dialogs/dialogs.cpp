@@ -4,7 +4,7 @@
 #include "dialogs/help_window.h"
 #include "dialogs/splash_dialog.h"
 #include "dialogs/tip_box.h"
-#include "dialogs/tips.h"
+#include "window/tips.h"
 
 namespace plinkora {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "dialogs/tips.h"
+#include "window/tips.h"
 
 class QCheckBox;
 class QPlainTextEdit;

@@ -9,7 +9,11 @@
 // (engine/devices/builtin_synth.cpp) or a MIDI port (engine/devices/midi_ports.cpp; Plinkora's own
 // JACK port in engine/devices/jack_midi_port.cpp).
 //
-// How a recorded event becomes a note again: shell/transport.cpp starts the scheduler
+// A menu command: shell/menu_bar.cpp builds the Qt menus from window/menu_table.cpp; a chosen
+// item's identifier (window/command_ids.h) goes to DispatchCommand in window/commands.cpp,
+// which calls the engine (engine/midi_output.cpp for the device) or the transport.
+//
+// How a recorded event becomes a note again: window/transport.cpp starts the scheduler
 // (recording/scheduler.cpp), which waits for each event's deadline (recording/due_times.h) on
 // its own thread and posts the event to recording/playback_queue.cpp; shell/thread_waker.cpp
 // wakes the window thread, which drains the queue into PlayRecordedEvent

@@ -9,8 +9,8 @@
 #include "engine/controls.h"
 #include "engine/instruments.h"
 #include "engine/performance.h"
-#include "shell/command_ids.h"
 #include "view/keyboard_view.h"
+#include "window/command_ids.h"
 
 namespace plinkora {
 

@@ -4,8 +4,8 @@
 
 #include "engine/midi_output.h"
 #include "recording/playback.h"
-#include "shell/command_ids.h"
 #include "shell/main_window.h"
+#include "window/command_ids.h"
 
 namespace plinkora {
 

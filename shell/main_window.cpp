@@ -23,12 +23,13 @@
 #include "recording/playback.h"
 #include "shell/accessible_controls.h"
 #include "shell/alt_release_guard.h"
-#include "shell/commands.h"
 #include "shell/scroll_bars.h"
-#include "shell/transport.h"
 #include "view/artwork.h"
 #include "view/keyboard_view.h"
-#include "view/window_texts.h"
+#include "view/qt_geometry.h"
+#include "window/commands.h"
+#include "window/transport.h"
+#include "window/window_texts.h"
 
 namespace plinkora {
 
@@ -55,17 +56,18 @@ void FitCaptions(const std::array<QPushButton*, kTransportButtonCount>& buttons,
     }
 }
 
-QRect Scaled(const QRect& logical, qreal scale) {
-    return QRect(qRound(logical.x() * scale), qRound(logical.y() * scale),
-                 qRound(logical.width() * scale), qRound(logical.height() * scale));
+QRect Scaled(const Rect& logical, qreal scale) {
+    return QRect(qRound(logical.left * scale), qRound(logical.top * scale),
+                 qRound(logical.width * scale), qRound(logical.height * scale));
 }
 
 QSize ViewMinimumSize(const KeyboardView& view) {
     const QFontMetrics metrics(view.font());
     const int widestCaption = std::max(metrics.horizontalAdvance(QStringLiteral("Force")),
                                        metrics.horizontalAdvance(QStringLiteral("Freq")));
-    return MinimumClientSize({view.CharSize().width(), view.CharSize().height(), widestCaption,
-                              metrics.horizontalAdvance(QString::fromLatin1(kHintText))});
+    return ToQSize(
+        MinimumClientSize({view.CharSize().width(), view.CharSize().height(), widestCaption,
+                           metrics.horizontalAdvance(QString::fromLatin1(kHintText))}));
 }
 
 }  // namespace

@@ -12,13 +12,13 @@
 #include "recording/recording.h"
 #include "recording/scheduler.h"
 #include "shell/bar_keys.h"
-#include "shell/command_ids.h"
 #include "shell/device_watch.h"
 #include "shell/key_input.h"
-#include "shell/layout.h"
 #include "shell/menu_bar.h"
-#include "shell/shell.h"
 #include "shell/thread_waker.h"
+#include "window/command_ids.h"
+#include "window/layout.h"
+#include "window/shell.h"
 
 class QPushButton;
 class QScrollBar;
@@ -58,7 +58,6 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     void ReleasesOwed() override;
     void EnableCommand(int commandId, bool enabled) override;
     void SetTitle(const std::string& title) override;
-    QWidget* Owner() override { return this; }
     // The warning of a device that may come back by itself, and its taking away.
     void ShowStandingWarning(std::string_view text);
     void WithdrawStandingWarning();

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "dialogs/dialogs.h"
+#include "window/shell.h"
 
 namespace plinkora {
 
@@ -47,21 +48,25 @@ FileDialogSetup SetupOf(FileDialogKind kind) {
 
 }  // namespace
 
-void QtPrompts::ShowMessage(QWidget* owner, MessageIcon icon, const std::string& caption,
+QWidget* QtPrompts::Widget(ShellWindow* owner) {
+    return dynamic_cast<QWidget*>(owner);
+}
+
+void QtPrompts::ShowMessage(ShellWindow* owner, MessageIcon icon, const std::string& caption,
                             const std::string& text) {
     if (icon == MessageIcon::Warning || icon == MessageIcon::Error) {
         QApplication::beep();
     }
     QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, owner);
+                    QMessageBox::Ok, Widget(owner));
     box.exec();
 }
 
-Answer QtPrompts::AskYesNoCancel(QWidget* owner, const std::string& caption,
+Answer QtPrompts::AskYesNoCancel(ShellWindow* owner, const std::string& caption,
                                  const std::string& text) {
     QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
                     QString::fromStdString(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, Widget(owner));
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
         case QMessageBox::Yes:
@@ -73,10 +78,10 @@ Answer QtPrompts::AskYesNoCancel(QWidget* owner, const std::string& caption,
     }
 }
 
-std::optional<std::string> QtPrompts::ChooseFile(QWidget* owner, FileDialogKind kind,
+std::optional<std::string> QtPrompts::ChooseFile(ShellWindow* owner, FileDialogKind kind,
                                                  const std::string& lastPath) {
     const FileDialogSetup setup = SetupOf(kind);
-    QFileDialog dialog(owner);
+    QFileDialog dialog(Widget(owner));
     dialog.setNameFilter(QString::fromLatin1(setup.filter));
     dialog.setDefaultSuffix(QString::fromLatin1(setup.suffix));
     if (setup.save) {
@@ -99,33 +104,34 @@ std::optional<std::string> QtPrompts::ChooseFile(QWidget* owner, FileDialogKind 
     return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
 
-void QtPrompts::ShowDialog(QWidget* owner, DialogKind kind) {
+void QtPrompts::ShowDialog(ShellWindow* owner, DialogKind kind) {
     switch (kind) {
         case DialogKind::TipsAtStartup:
-            LoadTipsAtStartup(owner);
+            LoadTipsAtStartup(Widget(owner));
             break;
         case DialogKind::TipOfTheDay:
-            ShowTipOfTheDay(owner);
+            ShowTipOfTheDay(Widget(owner));
             break;
         case DialogKind::About:
-            ShowAboutBox(owner);
+            ShowAboutBox(Widget(owner));
             break;
         case DialogKind::Help:
-            ShowHelp(owner);
+            ShowHelp(Widget(owner));
             break;
     }
 }
 
 // Modal to the window, as the other warnings are, but without a nested event loop: the device
 // watch goes on, and can take the warning away when the device is back.
-void QtPrompts::ShowStandingWarning(QWidget* owner, const std::string& caption,
+void QtPrompts::ShowStandingWarning(ShellWindow* owner, const std::string& caption,
                                     const std::string& text) {
     if (standingWarning_) {
         return;
     }
     QApplication::beep();
-    standingWarning_ = new QMessageBox(QMessageBox::Warning, QString::fromStdString(caption),
-                                       QString::fromStdString(text), QMessageBox::Ok, owner);
+    standingWarning_ =
+        new QMessageBox(QMessageBox::Warning, QString::fromStdString(caption),
+                        QString::fromStdString(text), QMessageBox::Ok, Widget(owner));
     standingWarning_->setAttribute(Qt::WA_DeleteOnClose);
     standingWarning_->open();
 }

@@ -16,16 +16,9 @@ namespace plinkora {
 
 namespace {
 
-constexpr int kDotSize = 4;
-constexpr int kDotColumn = 18;  // dots centre on this column of the cap
-
-// A layout's letters are printed as on the artwork's caps: dark, sans serif, on the cap's face,
-// small in the bottom-left corner of a playing key, the one corner that the note and its dots
-// leave free.
-constexpr QRect kCapFace{5, 2, 28, 32};
-constexpr QRect kPlayingLegendArea{6, 21, 11, 13};
-constexpr int kPlayingLegendPixels = 10;
-constexpr int kFixedLegendPixels = 12;
+// A layout's letters are printed as on the artwork's caps: dark and sans serif.
+const QRect kCapFace = ToQRect(kCapFaceArea);
+const QRect kPlayingLegendArea = ToQRect(kPlayingLegendPlace);
 
 QFont LegendFont(int pixels) {
     QFont font(QStringLiteral("DejaVu Sans"));

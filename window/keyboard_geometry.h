@@ -22,6 +22,16 @@ inline constexpr int kPictureCount = 15;
 inline constexpr int kDrumPicture = 14;
 inline constexpr int kDrumChannel = 9;
 
+// Inside a cap, from its top-left corner: the octave dots of a label, and the letters of the
+// user's keyboard layout, printed on the cap's face; on a playing key small in the bottom-left
+// corner, the one corner that the note and its dots leave free.
+inline constexpr int kDotSize = 4;
+inline constexpr int kDotColumn = 18;  // dots centre on this column of the cap
+inline constexpr Rect kCapFaceArea{5, 2, 28, 32};
+inline constexpr Rect kPlayingLegendPlace{6, 21, 11, 13};
+inline constexpr int kPlayingLegendPixels = 10;
+inline constexpr int kFixedLegendPixels = 12;
+
 // A cap that plays nothing, copied whole from its own picture (numbered 128..141).
 struct FixedCapPlace {
     int resource;

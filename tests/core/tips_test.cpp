@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "dialogs/tips.h"
 #include "file_test_support.h"
+#include "window/tips.h"
 
 namespace plinkora::testing {
 namespace {

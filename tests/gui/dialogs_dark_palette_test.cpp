@@ -17,7 +17,7 @@
 #include "dialogs/about_box.h"
 #include "dialogs/help_window.h"
 #include "dialogs/tip_box.h"
-#include "dialogs/tips.h"
+#include "window/tips.h"
 
 namespace plinkora::testing {
 namespace {

@@ -2,8 +2,8 @@
 #include <QScrollBar>
 
 #include "engine/controls.h"
-#include "shell/command_ids.h"
 #include "shell_test_fixture.h"
+#include "window/command_ids.h"
 
 namespace plinkora::testing {
 namespace {

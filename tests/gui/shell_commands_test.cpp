@@ -1,8 +1,8 @@
 #include <QScrollBar>
 #include <QToolBar>
 
-#include "shell/command_ids.h"
 #include "shell_test_fixture.h"
+#include "window/command_ids.h"
 
 namespace plinkora::testing {
 namespace {

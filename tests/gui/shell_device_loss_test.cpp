@@ -1,9 +1,9 @@
 #include <QMessageBox>
 
 #include "recording/playback.h"
-#include "shell/command_ids.h"
 #include "shell/qt_prompts.h"
 #include "shell_test_fixture.h"
+#include "window/command_ids.h"
 
 namespace plinkora::testing {
 namespace {
@@ -81,20 +81,22 @@ TEST_F(DeviceLossTest, AClosedDeviceWhoseServerGoesIsLeftAlone) {
 // The scripted answers, but the lasting warning as the program really shows it.
 struct RealStandingWarning final : Prompts {
     explicit RealStandingWarning(ScriptedPrompts& scripted) : scripted(scripted) {}
-    void ShowMessage(QWidget* owner, MessageIcon icon, const std::string& caption,
+    void ShowMessage(ShellWindow* owner, MessageIcon icon, const std::string& caption,
                      const std::string& text) override {
         scripted.ShowMessage(owner, icon, caption, text);
     }
-    Answer AskYesNoCancel(QWidget* owner, const std::string& caption,
+    Answer AskYesNoCancel(ShellWindow* owner, const std::string& caption,
                           const std::string& text) override {
         return scripted.AskYesNoCancel(owner, caption, text);
     }
-    std::optional<std::string> ChooseFile(QWidget* owner, FileDialogKind kind,
+    std::optional<std::string> ChooseFile(ShellWindow* owner, FileDialogKind kind,
                                           const std::string& lastPath) override {
         return scripted.ChooseFile(owner, kind, lastPath);
     }
-    void ShowDialog(QWidget* owner, DialogKind kind) override { scripted.ShowDialog(owner, kind); }
-    void ShowStandingWarning(QWidget* owner, const std::string& caption,
+    void ShowDialog(ShellWindow* owner, DialogKind kind) override {
+        scripted.ShowDialog(owner, kind);
+    }
+    void ShowStandingWarning(ShellWindow* owner, const std::string& caption,
                              const std::string& text) override {
         real.ShowStandingWarning(owner, caption, text);
     }

@@ -1,10 +1,11 @@
 #include <QMenu>
 #include <QScrollBar>
 
-#include "shell/command_ids.h"
 #include "shell_test_fixture.h"
-#include "view/keyboard_geometry.h"
 #include "view/keyboard_view.h"
+#include "view/qt_geometry.h"
+#include "window/command_ids.h"
+#include "window/keyboard_geometry.h"
 
 namespace plinkora::testing {
 namespace {
@@ -84,7 +85,7 @@ TEST_F(KeysTest, AMenuOrAnotherWindowTakingTheKeyboardReleasesHeldKeysAndPlaysNo
     Click(*window.Button(kBeginRecordCommand));
     Words().clear();
     Press(kNativeA, Qt::Key_A);
-    const QPointF onS = CapRect(window.View()->KeyboardOriginPoint(), 31).center();
+    const QPointF onS = ToQRect(CapRect(window.View()->KeyboardOriginPoint(), 31)).center();
     QMouseEvent click(QEvent::MouseButtonPress, onS, window.View()->mapToGlobal(onS),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.View(), &click);  // S held with the mouse

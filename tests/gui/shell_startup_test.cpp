@@ -3,12 +3,13 @@
 
 #include "recording/document.h"
 #include "recording/playback.h"
-#include "shell/command_ids.h"
-#include "shell/layout.h"
 #include "shell_test_fixture.h"
-#include "view/keyboard_geometry.h"
 #include "view/keyboard_view.h"
-#include "view/window_texts.h"
+#include "view/qt_geometry.h"
+#include "window/command_ids.h"
+#include "window/keyboard_geometry.h"
+#include "window/layout.h"
+#include "window/window_texts.h"
 
 namespace plinkora::testing {
 namespace {
@@ -56,10 +57,10 @@ TEST_F(StartupTest, DevicesMapperFirstNoneRefusedOneThatFailsClosedToKeys) {
 TEST_F(StartupTest, LayoutFollowsTheClientArea) {
     const WindowLayout layout = ComputeLayout(800, 600, 10, 16);
     EXPECT_EQ(QPoint(layout.keyboardLeft, layout.keyboardTop), QPoint(153, 238));
-    EXPECT_EQ(layout.forceBar, QRect(720, 238, 18, 195));
-    EXPECT_EQ(layout.freqBar, QRect(760, 238, 18, 195));
+    EXPECT_EQ(layout.forceBar, (Rect{720, 238, 18, 195}));
+    EXPECT_EQ(layout.freqBar, (Rect{760, 238, 18, 195}));
     for (int i = 0; i < kTransportButtonCount; ++i) {
-        EXPECT_EQ(layout.buttons[i], QRect(210 + 80 * i, 480, 60, 28)) << i;
+        EXPECT_EQ(layout.buttons[i], (Rect{210 + 80 * i, 480, 60, 28})) << i;
     }
     EXPECT_EQ(ComputeLayout(569, 600, 10, 16).keyboardLeft, 38);
 
@@ -71,9 +72,10 @@ TEST_F(StartupTest, LayoutFollowsTheClientArea) {
     const QSize unit = view->CharSize();
     const WindowLayout expected =
         ComputeLayout(view->width(), view->height(), unit.width(), unit.height());
-    EXPECT_EQ(window.FreqBar()->geometry(), expected.freqBar);
-    EXPECT_EQ(window.Button(kEndPlayingCommand)->geometry(), expected.buttons[4]);
-    EXPECT_EQ(view->KeyboardOriginPoint(), QPoint(expected.keyboardLeft, expected.keyboardTop));
+    EXPECT_EQ(window.FreqBar()->geometry(), ToQRect(expected.freqBar));
+    EXPECT_EQ(window.Button(kEndPlayingCommand)->geometry(), ToQRect(expected.buttons[4]));
+    EXPECT_EQ(ToQPoint(view->KeyboardOriginPoint()),
+              QPoint(expected.keyboardLeft, expected.keyboardTop));
 }
 
 TEST_F(StartupTest, AtItsSmallestTheWindowStillOverlapsNothing) {
@@ -82,7 +84,7 @@ TEST_F(StartupTest, AtItsSmallestTheWindowStillOverlapsNothing) {
     KeyboardView& view = *window.View();
     ASSERT_TRUE(WaitUntil([&] { return view.size() == view.minimumSize(); }));
     const int w = view.width(), h = view.height(), ch = view.CharSize().height();
-    const QPoint origin = view.KeyboardOriginPoint();
+    const QPoint origin = ToQPoint(view.KeyboardOriginPoint());
     const QFontMetrics metrics(view.font());
     const auto caption = [&](int numerator, const char* text) {
         return QRect(w * numerator / 160, origin.y() + kKeyboardHeight,

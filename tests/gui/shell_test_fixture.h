@@ -37,22 +37,23 @@ struct ScriptedPrompts final : Prompts {
         script.pop_front();
         return next;
     }
-    void ShowMessage(QWidget*, MessageIcon icon, const std::string& caption,
+    void ShowMessage(ShellWindow*, MessageIcon icon, const std::string& caption,
                      const std::string& text) override {
         messages.push_back({icon, caption + ": " + text});
     }
-    Answer AskYesNoCancel(QWidget*, const std::string& caption, const std::string& text) override {
+    Answer AskYesNoCancel(ShellWindow*, const std::string& caption,
+                          const std::string& text) override {
         questions.push_back(caption + ": " + text);
         return Next(answers, Answer::Cancel);
     }
-    std::optional<std::string> ChooseFile(QWidget*, FileDialogKind kind,
+    std::optional<std::string> ChooseFile(ShellWindow*, FileDialogKind kind,
                                           const std::string& lastPath) override {
         fileDialogs.push_back(kind);
         lastPaths.push_back(lastPath);
         return Next<std::optional<std::string>>(files, std::nullopt);
     }
-    void ShowDialog(QWidget*, DialogKind kind) override { dialogs.push_back(kind); }
-    void ShowStandingWarning(QWidget*, const std::string& caption,
+    void ShowDialog(ShellWindow*, DialogKind kind) override { dialogs.push_back(kind); }
+    void ShowStandingWarning(ShellWindow*, const std::string& caption,
                              const std::string& text) override {
         if (!standingWarningUp) {
             standingWarningUp = true;

@@ -6,9 +6,9 @@
 #include "recording/document.h"
 #include "recording/midi_export.h"
 #include "recording/playback.h"
-#include "shell/command_ids.h"
 #include "shell_test_fixture.h"
 #include "tests/core/file_test_support.h"
+#include "window/command_ids.h"
 
 namespace plinkora::testing {
 namespace {

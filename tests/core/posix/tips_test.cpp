@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "dialogs/tips.h"
 #include "file_test_support.h"
+#include "window/tips.h"
 
 namespace plinkora::testing {
 namespace {

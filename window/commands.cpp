@@ -1,11 +1,11 @@
-#include "shell/commands.h"
+#include "window/commands.h"
 
 #include "engine/controls.h"
 #include "engine/key_signatures.h"
 #include "engine/midi_output.h"
 #include "recording/playback.h"
-#include "shell/command_ids.h"
-#include "shell/transport.h"
+#include "window/command_ids.h"
+#include "window/transport.h"
 
 namespace plinkora {
 
@@ -13,7 +13,7 @@ namespace {
 
 // The commands with one identifier each; false when the identifier is none of them.
 bool DispatchSingle(Shell& shell, int commandId) {
-    QWidget* owner = shell.window.Owner();
+    ShellWindow* owner = &shell.window;
     switch (commandId) {
         case kOpenDeviceCommand:
             OpenMidiDevice(shell.performance);

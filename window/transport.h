@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/shell.h"
+#include "window/shell.h"
 
 namespace plinkora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/shell.h"
+#include "window/shell.h"
 
 namespace plinkora {
 

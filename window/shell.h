@@ -5,9 +5,7 @@
 #include "engine/performance.h"
 #include "recording/recording.h"
 #include "recording/scheduler.h"
-#include "shell/prompts.h"
-
-class QWidget;
+#include "window/prompts.h"
 
 namespace plinkora {
 
@@ -27,7 +25,6 @@ class ShellWindow : public EngineView {
     // A menu item and the transport button with the same identifier, if there is one.
     virtual void EnableCommand(int commandId, bool enabled) = 0;
     virtual void SetTitle(const std::string& title) = 0;
-    virtual QWidget* Owner() = 0;
 };
 
 // Everything a command works on. The window owns the parts; the commands are free functions.

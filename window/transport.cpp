@@ -1,4 +1,4 @@
-#include "shell/transport.h"
+#include "window/transport.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -9,7 +9,7 @@
 #include "recording/document.h"
 #include "recording/midi_export.h"
 #include "recording/playback.h"
-#include "shell/command_ids.h"
+#include "window/command_ids.h"
 
 namespace plinkora {
 
@@ -25,8 +25,7 @@ bool DeviceReady(Shell& shell) {
     if (shell.performance.DeviceOpen()) {
         return true;
     }
-    shell.prompts.ShowMessage(shell.window.Owner(), MessageIcon::None, "Clew",
-                              "Please Open Switch");
+    shell.prompts.ShowMessage(&shell.window, MessageIcon::None, "Clew", "Please Open Switch");
     return false;
 }
 
@@ -36,7 +35,7 @@ std::string FileTitle(const std::string& path) {
 
 // Asks for a file, keeping the previous name when the dialog is cancelled.
 bool ChooseFile(Shell& shell, FileDialogKind kind, std::string& path, std::string& title) {
-    std::optional<std::string> chosen = shell.prompts.ChooseFile(shell.window.Owner(), kind, path);
+    std::optional<std::string> chosen = shell.prompts.ChooseFile(&shell.window, kind, path);
     if (!chosen) {
         return false;
     }
@@ -93,13 +92,13 @@ void SetDocumentTitle(Shell& shell, const std::string& name) {
 }
 
 void ShowDocumentError(Shell& shell, const char* format, const std::string& name) {
-    shell.prompts.ShowMessage(shell.window.Owner(), MessageIcon::Warning, kProgramCaption,
+    shell.prompts.ShowMessage(&shell.window, MessageIcon::Warning, kProgramCaption,
                               FormatDocumentMessage(format, name));
 }
 
 Answer AskSaveChanges(Shell& shell, const std::string& name) {
     const Answer answer = shell.prompts.AskYesNoCancel(
-        shell.window.Owner(), kProgramCaption,
+        &shell.window, kProgramCaption,
         FormatDocumentMessage("Do you save current change in %s?", name));
     if (answer == Answer::Yes) {
         return SaveCommand(shell, false) ? Answer::Yes : Answer::Cancel;

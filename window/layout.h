@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QRect>
-#include <QSize>
 #include <array>
 
-#include "shell/command_ids.h"
+#include "window/command_ids.h"
+#include "window/geometry.h"
 
 namespace plinkora {
 
@@ -15,9 +14,9 @@ struct WindowLayout {
     int clientHeight = 0;
     int keyboardLeft = 0;
     int keyboardTop = 0;
-    QRect forceBar;
-    QRect freqBar;
-    std::array<QRect, kTransportButtonCount> buttons;  // Record, Finish, Play, Circle play, End
+    Rect forceBar;
+    Rect freqBar;
+    std::array<Rect, kTransportButtonCount> buttons;  // Record, Finish, Play, Circle play, End
 };
 
 WindowLayout ComputeLayout(int clientWidth, int clientHeight, int charWidth, int charHeight);
@@ -32,6 +31,6 @@ struct ClientTexts {
 
 // The smallest client area in which the layout above keeps the picture, the keyboard, the two
 // bars and their captions, the buttons and the two text lines clear of each other.
-QSize MinimumClientSize(const ClientTexts& texts);
+Size MinimumClientSize(const ClientTexts& texts);
 
 }  // namespace plinkora

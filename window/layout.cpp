@@ -1,13 +1,13 @@
-#include "shell/layout.h"
+#include "window/layout.h"
 
 #include <algorithm>
+
+#include "window/keyboard_geometry.h"
 
 namespace plinkora {
 
 namespace {
 
-constexpr int kKeyboardWidth = 570;
-constexpr int kKeyCapWidth = 38;
 constexpr int kBarWidth = 18;
 // The lowest key row starts 117 pixels down and the keyboard picture is 78 high.
 constexpr int kBarHeight = 117 + 78;
@@ -24,7 +24,7 @@ int AtLeast(int need, int numerator, int denominator) {
 
 }  // namespace
 
-QSize MinimumClientSize(const ClientTexts& t) {
+Size MinimumClientSize(const ClientTexts& t) {
     // Across: the bars right of the keyboard (at 9/10 of the width, the keyboard centred), the
     // "Force" caption before "Freq" (1/20 of the width apart), "Freq" before the edge (9/160),
     // the button row and the hint line inside the window.
@@ -46,14 +46,14 @@ WindowLayout ComputeLayout(int cx, int cy, int charWidth, int charHeight) {
     WindowLayout layout;
     layout.clientWidth = cx;
     layout.clientHeight = cy;
-    layout.keyboardLeft = (cx - kKeyboardWidth) / 2 + kKeyCapWidth;
+    layout.keyboardLeft = (cx - kKeyboardWidth) / 2 + kCapWidth;
     layout.keyboardTop = (cy - 156) / 2 + charHeight;
-    layout.forceBar = QRect(cx * 18 / 20, layout.keyboardTop, kBarWidth, kBarHeight);
-    layout.freqBar = QRect(cx * 19 / 20, layout.keyboardTop, kBarWidth, kBarHeight);
+    layout.forceBar = Rect{cx * 18 / 20, layout.keyboardTop, kBarWidth, kBarHeight};
+    layout.freqBar = Rect{cx * 19 / 20, layout.keyboardTop, kBarWidth, kBarHeight};
     const int buttonTop = cy * 8 / 10;
     for (int i = 0; i < kTransportButtonCount; ++i) {
-        layout.buttons[i] = QRect(cx / 2 + kButtonOffsets[i] * charWidth, buttonTop, 6 * charWidth,
-                                  7 * charHeight / 4);
+        layout.buttons[i] = Rect{cx / 2 + kButtonOffsets[i] * charWidth, buttonTop, 6 * charWidth,
+                                 7 * charHeight / 4};
     }
     return layout;
 }

@@ -1,4 +1,4 @@
-#include "dialogs/tips.h"
+#include "window/tips.h"
 
 #include <array>
 #include <cstdio>
