@@ -2,22 +2,31 @@
 
 #include <QAction>
 
-#include "engine/midi_output.h"
-#include "recording/playback.h"
 #include "shell/main_window.h"
-#include "window/command_ids.h"
 
 namespace plinkora {
 
+namespace {
+
+void Run(QTimer& timer, bool on) {
+    if (on) {
+        timer.start();
+    } else {
+        timer.stop();
+    }
+}
+
+}  // namespace
+
 DeviceWatch::DeviceWatch(MainWindow& window, MidiOutputs& outputs)
-    : window_(window), outputs_(outputs) {
-    retry_.setInterval(kRetryMs);
-    connect(&retry_, &QTimer::timeout, this, [this] { TryReopen(); });
-    owedRetry_.setInterval(kOwedRetryMs);
-    connect(&owedRetry_, &QTimer::timeout, this, [this] { PayOwed(); });
+    : window_(window), outputs_(outputs), recovery_(*this, outputs) {
+    retry_.setInterval(DeviceRecovery::kRetryMs);
+    connect(&retry_, &QTimer::timeout, this, [this] { recovery_.TryReopen(); });
+    owedRetry_.setInterval(DeviceRecovery::kOwedRetryMs);
+    connect(&owedRetry_, &QTimer::timeout, this, [this] { recovery_.PayOwed(); });
     outputs_.SetLossListener([this] {
         QMetaObject::invokeMethod(
-            this, [this] { CheckDevice(); }, Qt::QueuedConnection);
+            this, [this] { recovery_.CheckDevice(); }, Qt::QueuedConnection);
     });
 }
 
@@ -25,70 +34,33 @@ DeviceWatch::~DeviceWatch() {
     outputs_.SetLossListener({});
 }
 
-void DeviceWatch::BeforeCommand(int commandId) {
-    if (commandId == kOpenDeviceCommand || commandId == kCloseDeviceCommand ||
-        (commandId >= kMapperCommand && commandId <= kLastDeviceCommand)) {
-        waiting_ = false;
-        retry_.stop();
-        trial_.reset();
-    }
+Performance& DeviceWatch::WatchedPerformance() {
+    return window_.performance();
 }
 
-void DeviceWatch::ReleasesOwed() {
-    owedRetry_.start();
+bool DeviceWatch::CommandEnabled(int commandId) const {
+    const QAction* action = window_.Action(commandId);
+    return action != nullptr && action->isEnabled();
 }
 
-void DeviceWatch::PayOwed() {
-    if (PayOwedReleases(window_.performance())) {
-        owedRetry_.stop();
-    }
+void DeviceWatch::RunCommand(int commandId) {
+    window_.Command(commandId);
 }
 
-// Also asked when a slow opening has ended: the device then takes what it opened.
-void DeviceWatch::CheckDevice() {
-    const Performance& performance = window_.performance();
-    if (!performance.DeviceOpen() || !performance.midiOut->Lost()) {
-        return;
-    }
-    if (const QAction* endPlay = window_.Action(kEndPlayingCommand);
-        endPlay && endPlay->isEnabled()) {
-        window_.Command(kEndPlayingCommand);
-    }
-    window_.Command(kCloseDeviceCommand);
-    lostDevice_ = performance.deviceId;
-    waiting_ = true;
-    retry_.start();
-    window_.ShowStandingWarning(kCannotOpenDevice);
+void DeviceWatch::ShowStandingWarning(std::string_view text) {
+    window_.ShowStandingWarning(text);
 }
 
-// A quiet trial opening first, so that a server still away shows no warning every second. A
-// trial the server has not answered yet is looked at again on the next round.
-void DeviceWatch::TryReopen() {
-    const Performance& performance = window_.performance();
-    if (!waiting_ || performance.DeviceOpen() || performance.deviceId != lostDevice_) {
-        retry_.stop();
-        trial_.reset();
-        return;
-    }
-    if (trial_ && trial_->Lost()) {
-        trial_.reset();
-        return;
-    }
-    if (!trial_) {
-        trial_ = outputs_.Open(lostDevice_);
-        if (!trial_ || trial_->Lost()) {
-            trial_.reset();
-            return;
-        }
-    }
-    if (!trial_->Ready()) {
-        return;
-    }
-    window_.Command(kOpenDeviceCommand);  // while the trial holds the output open
-    trial_.reset();
-    if (performance.DeviceOpen()) {
-        window_.WithdrawStandingWarning();
-    }
+void DeviceWatch::WithdrawStandingWarning() {
+    window_.WithdrawStandingWarning();
+}
+
+void DeviceWatch::SetRetrying(bool on) {
+    Run(retry_, on);
+}
+
+void DeviceWatch::SetPayingOwed(bool on) {
+    Run(owedRetry_, on);
 }
 
 }  // namespace plinkora

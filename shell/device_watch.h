@@ -2,49 +2,42 @@
 
 #include <QObject>
 #include <QTimer>
-#include <cstdint>
-#include <memory>
 
-#include "engine/midi_device.h"
+#include "window/device_recovery.h"
 
 namespace plinkora {
 
 class MainWindow;
 
-// Watches the open MIDI device for a lost output (its sound server went away or froze, say). A
-// lost device is shown closed as the user's Close shows it, with the warning of a failed
-// opening, and a playback in progress ends; once the device opens again it comes back by itself
-// and the warning goes, unless the user has chosen, opened or closed a device in the meantime.
-// It also sends the releases the device did not take as soon as it takes words again. Window
-// thread.
-class DeviceWatch final : public QObject {
+// The device's recovery on Qt's event loop: its two timers, and the outputs' reports carried
+// onto the window thread. Window thread.
+class DeviceWatch final : public QObject, private RecoveryWindow {
   public:
     DeviceWatch(MainWindow& window, MidiOutputs& outputs);
     ~DeviceWatch() override;
     DeviceWatch(const DeviceWatch&) = delete;
     DeviceWatch& operator=(const DeviceWatch&) = delete;
 
-    // Before each command: the user's own device commands end the waiting for a reopening.
-    void BeforeCommand(int commandId);
-    // The device did not take a release: it is offered again until it does.
-    void ReleasesOwed();
+    void BeforeCommand(int commandId) { recovery_.BeforeCommand(commandId); }
+    void ReleasesOwed() { recovery_.ReleasesOwed(); }
 
-    static constexpr int kRetryMs = 1000;
-    static constexpr int kOwedRetryMs = 20;
+    static constexpr int kRetryMs = DeviceRecovery::kRetryMs;
 
   private:
-    void CheckDevice();
-    void TryReopen();
-    void PayOwed();
+    // RecoveryWindow
+    Performance& WatchedPerformance() override;
+    bool CommandEnabled(int commandId) const override;
+    void RunCommand(int commandId) override;
+    void ShowStandingWarning(std::string_view text) override;
+    void WithdrawStandingWarning() override;
+    void SetRetrying(bool on) override;
+    void SetPayingOwed(bool on) override;
 
     MainWindow& window_;
     MidiOutputs& outputs_;
+    DeviceRecovery recovery_;
     QTimer retry_;
     QTimer owedRetry_;
-    // A quiet opening of the lost device, kept while its server has not answered it yet.
-    std::unique_ptr<MidiDevice> trial_;
-    int32_t lostDevice_ = 0;
-    bool waiting_ = false;
 };
 
 }  // namespace plinkora

@@ -7,17 +7,11 @@
 #include <set>
 
 #include "engine/key_stroke.h"
+#include "window/bar_keys.h"
 
 class QKeyEvent;
 
 namespace plinkora {
-
-// The keys a PC keyboard sends with the extended prefix carry it as 0x100 on their scan code, so
-// that the arrows and page keys are never taken for their twins on the keypad.
-inline constexpr uint32_t kExtendedKey = 0x100;
-inline constexpr uint32_t kUpArrowKey = kExtendedKey | 0x48, kPageUpKey = kExtendedKey | 0x49;
-inline constexpr uint32_t kLeftArrowKey = kExtendedKey | 0x4B, kRightArrowKey = kExtendedKey | 0x4D;
-inline constexpr uint32_t kDownArrowKey = kExtendedKey | 0x50, kPageDownKey = kExtendedKey | 0x51;
 
 // Turns the window's key events into the engine's key strokes: the PC scan code from
 // the native event, auto-repeat marked, accelerators kept away from the notes, and Esc.

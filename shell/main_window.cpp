@@ -218,7 +218,8 @@ void MainWindow::CreateScrollBars() {
     freqBar_ = CreateControlBar(view_, kFreqBarMin, kFreqBarMax, performance_.freqPosition, 1,
                                 performance_, HandleFreqScroll);
     NameControlBars(*forceBar_, *freqBar_);
-    barKeys_ = std::make_unique<BarKeys>(*forceBar_, *freqBar_);
+    bars_ = std::make_unique<QtBars>(*forceBar_, *freqBar_);
+    barKeys_ = std::make_unique<BarKeys>(*bars_);
 }
 
 void MainWindow::CreateTransportButtons() {

@@ -11,11 +11,12 @@
 #include "recording/playback_queue.h"
 #include "recording/recording.h"
 #include "recording/scheduler.h"
-#include "shell/bar_keys.h"
 #include "shell/device_watch.h"
 #include "shell/key_input.h"
 #include "shell/menu_bar.h"
+#include "shell/scroll_bars.h"
 #include "shell/thread_waker.h"
+#include "window/bar_keys.h"
 #include "window/command_ids.h"
 #include "window/layout.h"
 #include "window/shell.h"
@@ -116,7 +117,8 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     KeyboardView* view_ = nullptr;
     QScrollBar* forceBar_ = nullptr;
     QScrollBar* freqBar_ = nullptr;
-    std::unique_ptr<BarKeys> barKeys_;  // once the bars are there
+    std::unique_ptr<QtBars> bars_;      // once the bars are there
+    std::unique_ptr<BarKeys> barKeys_;  // moves them
     std::array<QPushButton*, kTransportButtonCount> buttons_{};
     QTimer autoPlayTimer_;
     std::unique_ptr<DeviceWatch> deviceWatch_;

@@ -66,4 +66,34 @@ QScrollBar* CreateControlBar(QWidget* parent, int32_t minimum, int32_t maximum, 
     return bar;
 }
 
+void QtBars::StepForce(ScrollCode code) {
+    switch (code) {
+        case kLineUp:
+            force_.triggerAction(QAbstractSlider::SliderSingleStepSub);
+            break;
+        case kLineDown:
+            force_.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            break;
+        case kPageUp:
+            force_.triggerAction(QAbstractSlider::SliderPageStepSub);
+            break;
+        case kPageDown:
+            force_.triggerAction(QAbstractSlider::SliderPageStepAdd);
+            break;
+        default:
+            break;
+    }
+}
+
+// The thumb held at the end of the bar, as a dragging hand holds it: its top bends up.
+void QtBars::HoldFreq(bool up) {
+    freq_.setSliderDown(true);
+    freq_.setSliderPosition(up ? freq_.minimum() : freq_.maximum());
+}
+
+// Springs back as a released thumb does.
+void QtBars::ReleaseFreq() {
+    freq_.setSliderDown(false);
+}
+
 }  // namespace plinkora

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/performance.h"
+#include "window/bar_keys.h"
 
 class QScrollBar;
 class QWidget;
@@ -18,5 +19,18 @@ using ScrollHandler = std::optional<int32_t> (*)(Performance&, int code, int32_t
 // handler decides where the thumb goes; the bar never keeps the keyboard.
 QScrollBar* CreateControlBar(QWidget* parent, int32_t minimum, int32_t maximum, int32_t position,
                              int32_t pageStep, Performance& performance, ScrollHandler handler);
+
+// The window's two bars as the bar keys move them.
+class QtBars final : public Bars {
+  public:
+    QtBars(QScrollBar& force, QScrollBar& freq) : force_(force), freq_(freq) {}
+    void StepForce(ScrollCode code) override;
+    void HoldFreq(bool up) override;
+    void ReleaseFreq() override;
+
+  private:
+    QScrollBar& force_;
+    QScrollBar& freq_;
+};
 
 }  // namespace plinkora

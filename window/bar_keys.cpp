@@ -1,26 +1,23 @@
-#include "shell/bar_keys.h"
+#include "window/bar_keys.h"
 
-#include <QScrollBar>
 #include <algorithm>
 #include <optional>
-
-#include "shell/key_input.h"
 
 namespace plinkora {
 
 namespace {
 
 // The Force bar stands upside down: more force is a step towards its top.
-std::optional<QAbstractSlider::SliderAction> ForceStepOf(uint32_t scanCode) {
+std::optional<ScrollCode> ForceStepOf(uint32_t scanCode) {
     switch (scanCode) {
         case kUpArrowKey:
-            return QAbstractSlider::SliderSingleStepSub;
+            return kLineUp;
         case kDownArrowKey:
-            return QAbstractSlider::SliderSingleStepAdd;
+            return kLineDown;
         case kPageUpKey:
-            return QAbstractSlider::SliderPageStepSub;
+            return kPageUp;
         case kPageDownKey:
-            return QAbstractSlider::SliderPageStepAdd;
+            return kPageDown;
         default:
             return std::nullopt;
     }
@@ -28,13 +25,11 @@ std::optional<QAbstractSlider::SliderAction> ForceStepOf(uint32_t scanCode) {
 
 }  // namespace
 
-BarKeys::BarKeys(QScrollBar& force, QScrollBar& freq) : force_(force), freq_(freq) {}
-
 bool BarKeys::Take(const KeyStroke& key) {
-    if (std::optional<QAbstractSlider::SliderAction> step = ForceStepOf(key.scanCode)) {
+    if (std::optional<ScrollCode> step = ForceStepOf(key.scanCode)) {
         // A held key repeats its step, as a held arrow of the bar does.
         if (key.down) {
-            force_.triggerAction(*step);
+            bars_.StepForce(*step);
         }
         return true;
     }
@@ -55,12 +50,10 @@ bool BarKeys::Take(const KeyStroke& key) {
 
 void BarKeys::Bend() {
     if (bending_.empty()) {
-        freq_.setSliderDown(false);  // springs back as a released thumb does
-        return;
+        bars_.ReleaseFreq();
+    } else {
+        bars_.HoldFreq(bending_.back() == kRightArrowKey);
     }
-    // The thumb held at the end of the bar: its top bends up.
-    freq_.setSliderDown(true);
-    freq_.setSliderPosition(bending_.back() == kRightArrowKey ? freq_.minimum() : freq_.maximum());
 }
 
 }  // namespace plinkora
