@@ -66,22 +66,14 @@ QScrollBar* CreateControlBar(QWidget* parent, int32_t minimum, int32_t maximum, 
     return bar;
 }
 
+// The bar's own actions for its arrows and shaft, by scroll code: line up, line down, page up,
+// page down.
 void QtBars::StepForce(ScrollCode code) {
-    switch (code) {
-        case kLineUp:
-            force_.triggerAction(QAbstractSlider::SliderSingleStepSub);
-            break;
-        case kLineDown:
-            force_.triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            break;
-        case kPageUp:
-            force_.triggerAction(QAbstractSlider::SliderPageStepSub);
-            break;
-        case kPageDown:
-            force_.triggerAction(QAbstractSlider::SliderPageStepAdd);
-            break;
-        default:
-            break;
+    static constexpr QAbstractSlider::SliderAction kActions[] = {
+        QAbstractSlider::SliderSingleStepSub, QAbstractSlider::SliderSingleStepAdd,
+        QAbstractSlider::SliderPageStepSub, QAbstractSlider::SliderPageStepAdd};
+    if (code >= kLineUp && code <= kPageDown) {
+        force_.triggerAction(kActions[code]);
     }
 }
 
