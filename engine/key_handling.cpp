@@ -3,6 +3,7 @@
 #include "engine/key_table.h"
 #include "engine/midi_output.h"
 #include "engine/notes.h"
+#include "engine/sustain_pedal.h"
 
 namespace plinkora {
 
@@ -70,10 +71,30 @@ void KeyUp(Performance& p, const KeyEntry& key, int keyIndex, const KeyStroke& s
     p.painter->DrawKeyCap(keyIndex, false, false, shift);
 }
 
+// The pedal joins no group and takes no octave shift; its repeats send nothing.
+void PedalKey(Performance& p, const KeyStroke& stroke) {
+    KeyVoice& pedal = p.liveVoices[kPedalScanCode];
+    if (stroke.down) {
+        if (stroke.repeat || !PressPedal(p, pedal)) {
+            return;
+        }
+    } else {
+        // Recorded even when Esc lifted it already, as a note's release is: playback has no
+        // Esc, and would otherwise hold the pedal to the end.
+        LiftPedal(p, pedal);
+    }
+    p.recorder->RecordKey(stroke, 0);
+    p.painter->DrawKeyCap(static_cast<int>(kPedalScanCode), stroke.down, false, 0);
+}
+
 }  // namespace
 
 void PlayKey(Performance& p, const KeyStroke& stroke) {
     if (!p.DeviceOpen()) {
+        return;
+    }
+    if (stroke.scanCode == kPedalScanCode) {
+        PedalKey(p, stroke);
         return;
     }
     const KeyEntry* key = PlayingKey(stroke.scanCode);
@@ -88,8 +109,8 @@ void PlayKey(Performance& p, const KeyStroke& stroke) {
 }
 
 void ReleaseAllKeys(Performance& p) {
+    SendAllNotesOff(p);  // first: it lifts the pedals the voices still remember
     p.ForgetHeldKeys();
-    SendAllNotesOff(p);
 }
 
 void PressEscape(Performance& p) {

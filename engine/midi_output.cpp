@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/sustain_pedal.h"
+
 namespace plinkora {
 
 bool SendShortMsg(MidiDevice& out, uint8_t status, int32_t channel, int32_t data1, int32_t data2) {
@@ -91,6 +93,7 @@ void SendAllNotesOff(Performance& p) {
     if (!p.DeviceOpen()) {
         return;
     }
+    LiftPedals(p);
     for (uint32_t channel = 0; channel < 16; ++channel) {
         SendRelease(p, ShortMessage(kControlChange, channel, kAllNotesOffController, 0));
     }

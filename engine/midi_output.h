@@ -39,7 +39,8 @@ bool SendPitchBend(MidiDevice& out, int32_t channel, int32_t bend);
 bool SendRelease(Performance& p, uint32_t word);
 // Sends what is owed, in order, until the device refuses one. True when nothing is owed now.
 bool PayOwedReleases(Performance& p);
-// All Notes Off on channels 0..15 in order; nothing while the device is closed.
+// All Notes Off on channels 0..15 in order, after lifting a pedal that is down; nothing while
+// the device is closed.
 void SendAllNotesOff(Performance& p);
 // While a playback runs the device's output stays up through long rests.
 void KeepOutputAwake(Performance& p, bool awake);

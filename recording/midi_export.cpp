@@ -5,6 +5,7 @@
 
 #include "engine/key_signatures.h"
 #include "engine/key_table.h"
+#include "engine/sustain_pedal.h"
 #include "recording/atomic_file.h"
 #include "recording/byte_order.h"
 #include "recording/document.h"
@@ -63,6 +64,12 @@ class PlayedShifts {
     std::array<int32_t, 256> heldShift_{};
 };
 
+void PutPedal(std::vector<uint8_t>& track, int32_t channel, bool down) {
+    track.push_back(static_cast<uint8_t>(0xB0 | channel));
+    track.push_back(kSustainController);
+    track.push_back(down ? kPedalDownValue : 0);
+}
+
 // One track: the melody (channel 0, with the closing pause) or the bourdon an octave lower
 // (channel 15). Events whose key plays nothing are left out, their time carried into the next
 // delta, so everything after them keeps its place.
@@ -76,6 +83,12 @@ std::vector<uint8_t> BuildTrack(std::span<const EventRecord> events, int32_t tra
     uint64_t pendingTicks = 0;
     for (const EventRecord& e : events) {
         pendingTicks += DelayToTicks(e.delay_ms);
+        if (asPlayed && ScanCodeOf(e.key_param) == kPedalScanCode) {
+            PutVariableLength(track, pendingTicks);
+            pendingTicks = 0;
+            PutPedal(track, channel, e.message == kKeyDown);
+            continue;
+        }
         const KeyEntry* key = PlayingKey(ScanCodeOf(e.key_param));
         const std::optional<int32_t> shift = asPlayed ? played.Of(e) : 0;
         if (key == nullptr || !shift) {

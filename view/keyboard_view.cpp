@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "engine/sustain_pedal.h"
 #include "view/artwork.h"
 #include "view/keyboard_accessible.h"
 #include "view/keymap_watch.h"
@@ -45,6 +46,17 @@ void DrawOpaqueText(QPainter& painter, QPoint topLeft, const QString& text,
     painter.fillRect(QRect(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height())),
                      background);
     painter.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
+}
+
+constexpr int kSpaceBarPicture = 131;
+
+const FixedCapPlace& SpaceBarPlace() {
+    for (const FixedCapPlace& place : kFixedCapPlaces) {
+        if (place.resource == kSpaceBarPicture) {
+            return place;
+        }
+    }
+    return kFixedCapPlaces.front();  // not reached: the table holds the space bar
 }
 
 void DrawDot(QPainter& painter, int centreX, int top) {
@@ -123,6 +135,10 @@ QSize KeyboardView::CharSize() const {
 }
 
 void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) {
+    if (keyIndex == static_cast<int>(kPedalScanCode)) {
+        DrawPedal();
+        return;
+    }
     const QRect cap = ToQRect(CapRect(origin_, keyIndex));
     if (cap.isEmpty()) {
         return;
@@ -137,6 +153,39 @@ void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int
     drawnRegion_ += ToWidget(cap);
     update(ToWidget(cap));
     KeyboardKeyChanged(this, keyIndex);
+}
+
+// The space bar shows the pedal as the engine holds it, live or played, so Esc and the end
+// of a playback lift it on screen as they lift it on the device.
+bool KeyboardView::PedalShownDown() const {
+    return performance_.liveVoices[kPedalScanCode].sounding ||
+           performance_.playedVoices[kPedalScanCode].sounding;
+}
+
+void KeyboardView::DrawPedal() {
+    const QRect bar = SpaceBarRect();
+    pedalDrawnSincePaint_ = true;
+    drawnRegion_ += ToWidget(bar);
+    update(ToWidget(bar));
+}
+
+QRect KeyboardView::SpaceBarRect() const {
+    const FixedCapPlace& place = SpaceBarPlace();
+    return QRect(origin_.x + place.x, origin_.y + place.y, place.width, kCapHeight);
+}
+
+void KeyboardView::PaintFixedCap(QPainter& painter, const FixedCapPlace& place) const {
+    const QPoint topLeft(origin_.x + place.x, origin_.y + place.y);
+    const QPixmap& picture = artwork::FixedCap(place.resource);
+    if (place.resource != kSpaceBarPicture || !PedalShownDown()) {
+        painter.drawPixmap(topLeft, picture);
+        return;
+    }
+    // Pressed: sunk by two pixels and in shade, as a held cap looks.
+    painter.fillRect(QRect(topLeft, picture.size() / picture.devicePixelRatio()), background_);
+    painter.drawPixmap(topLeft + QPoint(0, 2), picture);
+    painter.fillRect(QRect(topLeft + QPoint(2, 4), QSize(place.width - 4, kCapHeight - 8)),
+                     QColor(40, 60, 120, 90));
 }
 
 void KeyboardView::RepaintAll() {
@@ -164,12 +213,16 @@ void KeyboardView::paintEvent(QPaintEvent* event) {
                 PaintCap(painter, i);
             }
         }
+        if (pedalDrawnSincePaint_) {
+            PaintFixedCap(painter, SpaceBarPlace());
+        }
     } else {
         painter.fillRect(event->region().boundingRect(), background_);
         painter.scale(scale_, scale_);
         PaintMainWindow(painter, ToLogical(event->region().boundingRect()));
     }
     drawnSincePaint_.reset();
+    pedalDrawnSincePaint_ = false;
     drawnRegion_ = QRegion();
 }
 
@@ -240,8 +293,7 @@ void KeyboardView::PaintLegend(QPainter& painter, int keyIndex, QPoint capTopLef
 
 void KeyboardView::PaintFixedCaps(QPainter& painter) const {
     for (const FixedCapPlace& place : kFixedCapPlaces) {
-        painter.drawPixmap(origin_.x + place.x, origin_.y + place.y,
-                           artwork::FixedCap(place.resource));
+        PaintFixedCap(painter, place);
         PaintFixedCapLegends(painter, place);
     }
 }

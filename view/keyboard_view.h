@@ -75,6 +75,10 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     void PaintCap(QPainter& painter, int keyIndex) const;
     void PaintLegend(QPainter& painter, int keyIndex, QPoint capTopLeft) const;
     void PaintFixedCaps(QPainter& painter) const;
+    void PaintFixedCap(QPainter& painter, const FixedCapPlace& place) const;
+    bool PedalShownDown() const;
+    void DrawPedal();
+    QRect SpaceBarRect() const;
     void PaintFixedCapLegends(QPainter& painter, const FixedCapPlace& place) const;
     void LegendsChanged();
     void PaintTexts(QPainter& painter) const;
@@ -89,6 +93,7 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     std::array<QPixmap, 4> capImages_;
     std::array<int8_t, kKeyTableSize> capShown_{};  // image of the strip each cap shows
     std::bitset<kKeyTableSize> drawnSincePaint_;
+    bool pedalDrawnSincePaint_ = false;
     QRegion drawnRegion_;
     int mouseKey_ = kNoMouseKey;
     bool keyCursorShown_ = false;

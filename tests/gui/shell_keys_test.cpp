@@ -148,5 +148,24 @@ TEST_F(KeysTest, HeldKeysSoundOnceThroughEitherKindOfRepeat) {
     EXPECT_EQ(Words(), (Sent{NoteOn(0, 60), NoteOff(0, 60)}));
 }
 
+// The space bar reaches the engine as a key: it is the pedal, lifted as held keys are released
+// when another window takes the keyboard.
+TEST_F(KeysTest, SpaceHoldsThePedalUntilReleasedOrTheKeyboardGoesElsewhere) {
+    constexpr int kNativeSpace = 0x39 + 8;
+    MainWindow& window = Start();
+    const QImage before = window.View()->grab().toImage();
+    Words().clear();
+    Press(kNativeSpace, Qt::Key_Space);
+    Key(QEvent::KeyPress, kNativeSpace, Qt::Key_Space, {}, true);
+    EXPECT_EQ(Words(), Sent{ShortMessage(kControlChange, 0, 64, 127)});
+    EXPECT_NE(window.View()->grab().toImage(), before);  // the bar is drawn pressed
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &other; }));
+    EXPECT_EQ(Words().back(), ShortMessage(kControlChange, 0, 64, 0));
+    EXPECT_EQ(window.View()->grab().toImage(), before);
+}
+
 }  // namespace
 }  // namespace plinkora::testing

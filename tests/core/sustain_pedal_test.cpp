@@ -1,0 +1,157 @@
+#include "engine/sustain_pedal.h"
+
+#include "engine/controls.h"
+#include "engine_fixture.h"
+#include "file_test_support.h"
+#include "recording/document.h"
+#include "recording/midi_export.h"
+#include "recording/playback.h"
+#include "recording/recording.h"
+
+namespace plinkora::testing {
+namespace {
+
+using SustainPedal = EngineTest;
+
+struct FakeClock final : MillisecondClock {
+    uint32_t NowMs() const override { return 0; }
+};
+using Words = std::vector<uint32_t>;
+
+uint32_t Pedal(int channel, bool down) {
+    return ShortMessage(kControlChange, channel, kSustainController, down ? 127 : 0);
+}
+
+TEST_F(SustainPedal, SpaceHoldsThePedalOnTheTrackAndTheBourdonChannel) {
+    ChooseTrack(p, 3);
+    SetBourdon(p, true);
+    Sent();
+    Press(kPedalScanCode);
+    Press(kPedalScanCode, true);  // auto-repeat
+    EXPECT_EQ(Sent(), (Words{Pedal(3, true), Pedal(15, true)}));
+    // Where the press put the pedal down, the release lifts it, whatever changed meanwhile.
+    ChooseTrack(p, 5);
+    SetBourdon(p, false);
+    Sent();
+    Release(kPedalScanCode);
+    Release(kPedalScanCode);  // a second release has nothing to lift
+    EXPECT_EQ(Sent(), (Words{Pedal(3, false), Pedal(15, false)}));
+    EXPECT_EQ(p.heldPlain + p.heldShift + p.heldCtrl, 0);  // the pedal joins no key group
+    ASSERT_EQ(painter.caps.size(), 3u);
+    EXPECT_EQ(painter.caps[0].key, static_cast<int>(kPedalScanCode));
+    EXPECT_TRUE(painter.caps[0].pressed);
+    EXPECT_FALSE(painter.caps[1].pressed);
+}
+
+TEST_F(SustainPedal, NotesAndThePedalLeaveInTheOrderTheyWerePlayed) {
+    Press(kKeyA);
+    Press(kPedalScanCode);
+    Release(kKeyA);
+    Press(kKeyS);
+    Release(kPedalScanCode);
+    Release(kKeyS);
+    EXPECT_EQ(Sent(), (Words{NoteOn(0, 60), Pedal(0, true), NoteOff(0, 60), NoteOn(0, 62),
+                             Pedal(0, false), NoteOff(0, 62)}));
+}
+
+// All Notes Off alone would leave the pedal holding every note it ends.
+TEST_F(SustainPedal, EscAndClosingTheDeviceLiftThePedalBeforeAllNotesOff) {
+    Press(kPedalScanCode);
+    Sent();
+    PressEscape(p);
+    Words expected{Pedal(0, false)};
+    const Words allOff = AllNotesOff();
+    expected.insert(expected.end(), allOff.begin(), allOff.end());
+    EXPECT_EQ(Sent(), expected);
+    Release(kPedalScanCode);
+    EXPECT_TRUE(Sent().empty());
+
+    SetBourdon(p, true);
+    Press(kPedalScanCode);
+    Sent();
+    CloseMidiDevice(p);
+    const Words closing = Sent();
+    ASSERT_GE(closing.size(), 2u);
+    EXPECT_EQ(closing[0], Pedal(0, false));
+    EXPECT_EQ(closing[1], Pedal(15, false));
+    OpenMidiDevice(p);
+    Sent();
+    Release(kPedalScanCode);
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(SustainPedal, ALiftThePortCannotTakeIsOwedNotLost) {
+    Press(kPedalScanCode);
+    outputs.full = true;
+    Release(kPedalScanCode);
+    outputs.full = false;
+    Sent();
+    Press(kKeyA);
+    EXPECT_EQ(Sent(), (Words{Pedal(0, false), NoteOn(0, 60)}));
+}
+
+TEST_F(SustainPedal, ATakeRecordsTheSpaceBarAndPlaybackPutsThePedalDownAgain) {
+    FakeClock clock;
+    Recording recording(clock);
+    p.recorder = &recording;
+    BeginRecording(recording);
+    Press(kKeyA);
+    Press(kPedalScanCode);
+    Press(kPedalScanCode, true);
+    Release(kPedalScanCode);
+    EXPECT_EQ(recording.recordingList, (EventList{{0, kKeyDown, KeyParam(kKeyA), 0},
+                                                  {0, kKeyDown, KeyParam(kPedalScanCode), 0},
+                                                  {0, kKeyUp, KeyParam(kPedalScanCode), 0}}));
+
+    Sent();
+    SetBourdon(p, true);
+    Sent();
+    PlayRecordedEvent(p, recording.recordingList[1]);
+    PlayRecordedEvent(p, {0, kKeyDown, KeyParam(kPedalScanCode), 7});  // a shift means nothing
+    EXPECT_EQ(Sent(), (Words{Pedal(0, true), Pedal(15, true)}));
+    EXPECT_TRUE(painter.caps.back().pressed);
+    // End Playing lifts a pedal the take left down.
+    ReleaseAllKeys(p);
+    EXPECT_EQ(Sent().front(), Pedal(0, false));
+}
+
+using PedalFiles = TempFolderTest;
+
+const EventList kPedalTake{{0, kKeyDown, KeyParam(kKeyA), 1},
+                           {1000, kKeyDown, KeyParam(kPedalScanCode), 0},
+                           {500, kKeyUp, KeyParam(kKeyA), 1},
+                           {500, kKeyUp, KeyParam(kPedalScanCode), 0}};
+
+TEST_F(PedalFiles, ADocumentKeepsThePedalAsSpaceBarEvents) {
+    ASSERT_TRUE(SaveDocument(kPedalTake, 1297, false, Path("pedal.plk"), "2024-03-09").Ok());
+    const Bytes bytes = ReadBytes(Path("pedal.plk"));
+    const Bytes pedalDown = Le32s({1000, 256, 0x39u << 16, 0});
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), pedalDown.begin(), pedalDown.end()),
+              bytes.end());
+    DocumentContents loaded;
+    ASSERT_TRUE(LoadDocument(Path("pedal.plk"), loaded).Ok());
+    EXPECT_EQ(loaded.events, kPedalTake);
+}
+
+TEST(PedalExport, AsPlayedThePedalIsControlChange64OnEachTrack) {
+    // 1000 ms = 252 ticks (81 7C), 500 ms = 126 ticks (7E).
+    const std::string tempo = "00FF5103 0B96C6 ";
+    const Bytes melody = Hex(tempo +
+                             "00C000 0090487F 817CB0407F 7E80487F 7EB04000 830F900100 "
+                             "00800100 00FF2F00");
+    const Bytes bourdon = Hex(tempo + "00CF00 009F3C7F 817CBF407F 7E8F3C7F 7EBF4000 00FF2F00");
+    const std::optional<Bytes> file = BuildMidiFile(kPedalTake, 1297, 0, true, true);
+    ASSERT_TRUE(file);
+    EXPECT_NE(std::search(file->begin(), file->end(), melody.begin(), melody.end()), file->end());
+    EXPECT_NE(std::search(file->begin(), file->end(), bourdon.begin(), bourdon.end()), file->end());
+}
+
+// As a key that plays no note: its time goes to the next event.
+TEST(PedalExport, TheStandardFileLeavesThePedalOut) {
+    EventList silentKey = kPedalTake;
+    silentKey[1].key_param = silentKey[3].key_param = KeyParam(0);
+    EXPECT_EQ(BuildMidiFile(kPedalTake, 1297, 0, true), BuildMidiFile(silentKey, 1297, 0, true));
+}
+
+}  // namespace
+}  // namespace plinkora::testing
