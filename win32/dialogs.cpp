@@ -1,0 +1,248 @@
+#include "win32/dialogs.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <optional>
+
+#include "win32/artwork.h"
+#include "win32/resource_ids.h"
+#include "win32/text.h"
+#include "window/tips.h"
+
+namespace plinkora {
+
+namespace {
+
+constexpr UINT kSplashMilliseconds = 1200;
+constexpr UINT_PTR kSplashTimer = 1;
+
+// Read once at start-up and kept for the run.
+TipState tipState;
+bool tipsAvailable = false;
+std::string tipsLogPath = kTipsLogName;
+
+// ---- splash
+
+LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            const auto* artwork =
+                reinterpret_cast<const Artwork*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+            RECT client;
+            GetClientRect(window, &client);
+            HDC memory = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(memory, artwork->Splash());
+            BITMAP info{};
+            GetObjectW(artwork->Splash(), sizeof info, &info);
+            SetStretchBltMode(dc, HALFTONE);
+            StretchBlt(dc, 1, 1, client.right - 2, client.bottom - 2, memory, 0, 0, info.bmWidth,
+                       info.bmHeight, SRCCOPY);
+            SelectObject(memory, old);
+            DeleteDC(memory);
+            FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_TIMER:
+        case WM_LBUTTONDOWN:
+            DestroyWindow(window);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// ---- tip box
+
+std::wstring TipForDisplay(std::string_view tip) {
+    // An edit control wants CR LF; a tips file written on Linux has LF alone.
+    std::wstring text;
+    for (wchar_t c : Wide(tip)) {
+        if (c == L'\n' && (text.empty() || text.back() != L'\r')) {
+            text += L'\r';
+        }
+        text += c;
+    }
+    return text;
+}
+
+struct TipBoxState {
+    TipBoxRules rules;
+    bool ended = false;
+};
+
+void ShowTip(HWND box, TipBoxState& state, std::optional<std::string_view> tip) {
+    if (!tip) {
+        state.ended = true;  // the rules have already closed the box and moved past the tip
+        EndDialog(box, 0);
+        return;
+    }
+    SetDlgItemTextW(box, IDC_TIP_TEXT, TipForDisplay(*tip).c_str());
+}
+
+INT_PTR CALLBACK TipBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<TipBoxState*>(GetWindowLongPtrW(box, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(box, DWLP_USER, lParam);
+            state = reinterpret_cast<TipBoxState*>(lParam);
+            CheckDlgButton(box, IDC_TIP_AT_STARTUP,
+                           state->rules.ShowAtStartup() ? BST_CHECKED : BST_UNCHECKED);
+            ShowTip(box, *state, state->rules.Open());
+            SetFocus(GetDlgItem(box, IDCANCEL));
+            return FALSE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDC_TIP_NEXT:
+                    ShowTip(box, *state, state->rules.NextTip());
+                    return TRUE;
+                case IDC_TIP_AT_STARTUP:
+                    state->rules.ToggleShowAtStartup();
+                    return TRUE;
+                case IDOK:
+                case IDCANCEL:
+                    if (!state->ended) {
+                        state->rules.Close();
+                        state->ended = true;
+                    }
+                    EndDialog(box, 0);
+                    return TRUE;
+                default:
+                    return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}
+
+// ---- About box
+
+INT_PTR CALLBACK AboutBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            const auto* artwork = reinterpret_cast<const Artwork*>(lParam);
+            SendDlgItemMessageW(box, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
+                                reinterpret_cast<LPARAM>(artwork->Splash()));
+            LOGFONTW title{};
+            title.lfHeight = -MulDiv(20, GetDpiForWindow(box), 72);
+            title.lfWeight = FW_BOLD;
+            wcscpy(title.lfFaceName, L"Times New Roman");
+            HFONT font = CreateFontIndirectW(&title);
+            SetWindowLongPtrW(box, DWLP_USER, reinterpret_cast<LONG_PTR>(font));
+            SendDlgItemMessageW(box, IDC_ABOUT_TITLE, WM_SETFONT, WPARAM(font), FALSE);
+            return TRUE;
+        }
+        case WM_CTLCOLORSTATIC:
+            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_ABOUT_TITLE) {
+                SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 0, 0));
+                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            return FALSE;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->code == NM_CLICK || header->code == NM_RETURN) {
+                const auto* link = reinterpret_cast<const NMLINK*>(lParam);
+                ShellExecuteW(box, L"open", link->item.szUrl, nullptr, nullptr, SW_SHOWNORMAL);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                DeleteObject(reinterpret_cast<HFONT>(GetWindowLongPtrW(box, DWLP_USER)));
+                EndDialog(box, 0);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+void ShowSplash(const Artwork& artwork) {
+    if (artwork.Splash() == nullptr) {
+        return;
+    }
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW splashClass{};
+    splashClass.lpfnWndProc = SplashProc;
+    splashClass.hInstance = instance;
+    splashClass.lpszClassName = L"PlinkoraSplash";
+    splashClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&splashClass);
+    const int size = MulDiv(202, GetDpiForSystem(), 96);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - size) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - size) / 2;
+    HWND splash = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, splashClass.lpszClassName,
+                                  L"Plinkora", WS_POPUP | WS_VISIBLE, left, top, size, size,
+                                  nullptr, nullptr, instance, nullptr);
+    if (splash == nullptr) {
+        return;
+    }
+    SetWindowLongPtrW(splash, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&artwork));
+    InvalidateRect(splash, nullptr, FALSE);
+    SetTimer(splash, kSplashTimer, kSplashMilliseconds, nullptr);
+    MSG message;
+    while (IsWindow(splash) && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void LoadTipsAtStartup(HWND owner) {
+    std::string tipsPath = kTipsTextName;
+    if (!FileExists(Wide(tipsPath))) {
+        // Started from elsewhere (a document's folder, say): the installed tips.
+        const std::string folder = Utf8(ProgramFolder());
+        tipsPath = folder + kTipsTextName;
+        tipsLogPath = folder + kTipsLogName;
+    }
+    tipsAvailable = LoadTips(tipState, tipsLogPath, tipsPath);
+    if (tipsAvailable && tipState.showTipsAtStartup != 0) {
+        ShowTipOfTheDay(owner);
+    }
+}
+
+void ShowTipOfTheDay(HWND owner) {
+    if (!tipsAvailable) {
+        return;
+    }
+    TipBoxState state{TipBoxRules(tipState, tipsLogPath)};
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TIP_BOX), owner, TipBoxProc,
+                    reinterpret_cast<LPARAM>(&state));
+}
+
+void ShowAboutBox(HWND owner, const Artwork& artwork) {
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT_BOX), owner, AboutBoxProc,
+                    reinterpret_cast<LPARAM>(&artwork));
+}
+
+void ShowHelp(HWND owner) {
+    const std::wstring page = ProgramFolder() + L"help\\default.htm";
+    if (!FileExists(page) ||
+        reinterpret_cast<INT_PTR>(
+            ShellExecuteW(owner, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        const std::wstring text = L"Cannot open the help pages:\n" + page;
+        MessageBoxW(owner, text.c_str(), L"Plinkora", MB_OK | MB_ICONWARNING);
+    }
+}
+
+}  // namespace plinkora

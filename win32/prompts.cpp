@@ -1,0 +1,184 @@
+#include "win32/prompts.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "win32/dialogs.h"
+#include "win32/main_window.h"
+#include "win32/resource_ids.h"
+#include "win32/text.h"
+
+namespace plinkora {
+
+namespace {
+
+UINT BoxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return MB_ICONINFORMATION;
+        case MessageIcon::Warning:
+            return MB_ICONWARNING;
+        case MessageIcon::Error:
+            return MB_ICONERROR;
+        case MessageIcon::Question:
+            return MB_ICONQUESTION;
+        case MessageIcon::None:
+            break;
+    }
+    return 0;
+}
+
+struct FileDialogSetup {
+    const wchar_t* filter;  // pairs of strings, each ending in a NUL
+    const wchar_t* suffix;
+    bool save;
+};
+
+FileDialogSetup SetupOf(FileDialogKind kind) {
+    switch (kind) {
+        case FileDialogKind::OpenDocument:
+            return {L"Plinkora Files(*.plk)\0*.plk\0", L"plk", false};
+        case FileDialogKind::SaveDocument:
+            return {L"Plinkora Files(*.plk)\0*.plk\0", L"plk", true};
+        case FileDialogKind::ExportMidi:
+            break;
+    }
+    return {L"Midi Files(*.mid)\0*.mid\0", L"mid", true};
+}
+
+INT_PTR CALLBACK StandingWarningProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            SendDlgItemMessageW(box, IDC_WARNING_ICON, STM_SETICON,
+                                reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
+            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                DestroyWindow(box);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_DESTROY:
+            // Modal to its owner while up, without a loop of its own.
+            if (HWND owner = GetWindow(box, GW_OWNER)) {
+                EnableWindow(owner, TRUE);
+                if (GetActiveWindow() == box) {
+                    SetActiveWindow(owner);
+                }
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+HWND OwnerHandle(ShellWindow* owner) {
+    auto* window = dynamic_cast<MainWindow*>(owner);
+    return window != nullptr ? window->Handle() : nullptr;
+}
+
+void Win32Prompts::ShowMessage(ShellWindow* owner, MessageIcon icon, const std::string& caption,
+                               const std::string& text) {
+    if (icon == MessageIcon::Warning || icon == MessageIcon::Error) {
+        MessageBeep(BoxIcon(icon));
+    }
+    MessageBoxW(OwnerHandle(owner), Wide(text).c_str(), Wide(caption).c_str(),
+                MB_OK | BoxIcon(icon));
+}
+
+Answer Win32Prompts::AskYesNoCancel(ShellWindow* owner, const std::string& caption,
+                                    const std::string& text) {
+    switch (MessageBoxW(OwnerHandle(owner), Wide(text).c_str(), Wide(caption).c_str(),
+                        MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        case IDYES:
+            return Answer::Yes;
+        case IDNO:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+std::optional<std::string> Win32Prompts::ChooseFile(ShellWindow* owner, FileDialogKind kind,
+                                                    const std::string& lastPath) {
+    const FileDialogSetup setup = SetupOf(kind);
+    std::wstring last = Wide(lastPath);
+    std::wstring folder;
+    if (!last.empty() && (last.back() == L'\\' || last.back() == L'/')) {
+        folder = last;  // a folder to start in, with no name offered
+        last.clear();
+    }
+    std::vector<wchar_t> file(32768, L'\0');
+    last.copy(file.data(), file.size() - 1);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = OwnerHandle(owner);
+    dialog.lpstrFilter = setup.filter;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = DWORD(file.size());
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrDefExt = setup.suffix;
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    BOOL chosen = FALSE;
+    if (setup.save) {
+        dialog.Flags |= OFN_OVERWRITEPROMPT;  // asks before replacing an existing file
+        chosen = GetSaveFileNameW(&dialog);
+    } else {
+        dialog.Flags |= OFN_FILEMUSTEXIST;
+        chosen = GetOpenFileNameW(&dialog);
+    }
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return Utf8(file.data());
+}
+
+void Win32Prompts::ShowDialog(ShellWindow* owner, DialogKind kind) {
+    switch (kind) {
+        case DialogKind::TipsAtStartup:
+            LoadTipsAtStartup(OwnerHandle(owner));
+            break;
+        case DialogKind::TipOfTheDay:
+            ShowTipOfTheDay(OwnerHandle(owner));
+            break;
+        case DialogKind::About:
+            ShowAboutBox(OwnerHandle(owner), artwork_);
+            break;
+        case DialogKind::Help:
+            ShowHelp(OwnerHandle(owner));
+            break;
+    }
+}
+
+void Win32Prompts::ShowStandingWarning(ShellWindow* owner, const std::string& caption,
+                                       const std::string& text) {
+    if (standingWarning_ != nullptr && IsWindow(standingWarning_)) {
+        return;
+    }
+    MessageBeep(MB_ICONWARNING);
+    HWND ownerWindow = OwnerHandle(owner);
+    standingWarning_ =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_STANDING_WARNING),
+                           ownerWindow, StandingWarningProc, 0);
+    if (standingWarning_ == nullptr) {
+        return;
+    }
+    SetWindowTextW(standingWarning_, Wide(caption).c_str());
+    SetDlgItemTextW(standingWarning_, IDC_WARNING_TEXT, Wide(text).c_str());
+    if (ownerWindow != nullptr) {
+        EnableWindow(ownerWindow, FALSE);
+    }
+    ShowWindow(standingWarning_, SW_SHOW);
+}
+
+void Win32Prompts::WithdrawStandingWarning() {
+    if (standingWarning_ != nullptr && IsWindow(standingWarning_)) {
+        DestroyWindow(standingWarning_);
+    }
+    standingWarning_ = nullptr;
+}
+
+}  // namespace plinkora

@@ -1,0 +1,17 @@
+// Identifiers of the dialogs and their controls, shared by dialogs.rc and the code.
+#pragma once
+
+#define IDD_TIP_BOX 300
+#define IDC_TIP_TEXT 301
+#define IDC_TIP_AT_STARTUP 302
+#define IDC_TIP_NEXT 303
+
+#define IDD_ABOUT_BOX 310
+#define IDC_ABOUT_PICTURE 311
+#define IDC_ABOUT_TITLE 312
+#define IDC_ABOUT_MAIL 313
+#define IDC_ABOUT_HOME 314
+
+#define IDD_STANDING_WARNING 320
+#define IDC_WARNING_ICON 321
+#define IDC_WARNING_TEXT 322
