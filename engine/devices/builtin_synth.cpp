@@ -14,6 +14,7 @@
 
 #include "engine/devices/audio_output.h"
 #include "engine/devices/background_work.h"
+#include "engine/devices/peak_limiter.h"
 #include "engine/devices/silence_gate.h"
 #include "engine/devices/sound_libraries.h"
 
@@ -21,9 +22,10 @@ namespace plinkora {
 
 namespace {
 
-// FluidSynth's default gain of 0.2 is quiet beside other programs. At 0.5 a four-note chord at
-// full force, doubled by the bourdon, stays below full scale with three programs in four.
-constexpr double kGain = 0.5;
+// FluidSynth's default gain of 0.2 is quiet beside other programs. At 2.4 (volume 100%) one
+// piano note at full force peaks near -6 dBFS with TimGM6mb, as other GM keyboards sound; the
+// limiter after it keeps chords below full scale.
+constexpr double kGain = 2.4;
 // ALSA, the last resort, goes through FluidSynth's own driver: 4 periods of 64 frames.
 constexpr int kPeriodSize = 64;
 constexpr int kPeriods = 4;
@@ -266,6 +268,7 @@ struct BuiltInSynth::Impl final : AudioSource {
     bool Fill(float* left, float* right, int step, int frames) noexcept override {
         const uint64_t events = gate.BeforeRender();
         fluid_synth_write_float(synth, frames, left, 0, step, right, 0, step);
+        limiter.Process(left, right, step, frames);
         float peak = 0;
         for (int i = 0; i < frames * step; i += step) {
             peak = std::max({peak, std::abs(left[i]), std::abs(right[i])});
@@ -283,6 +286,7 @@ struct BuiltInSynth::Impl final : AudioSource {
 #pragma GCC diagnostic pop
             sampleRate = rate;
         }
+        limiter.SetSampleRate(rate);
         gate.SetSleepAfter(static_cast<int64_t>(kSleepAfterSeconds * rate));
     }
 
@@ -313,6 +317,9 @@ struct BuiltInSynth::Impl final : AudioSource {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     SilenceGate gate;
+    PeakLimiter limiter;  // the audio thread's, or the offline renderer's
+    int soundFontId = FLUID_FAILED;
+    std::string soundFontPath;
     std::atomic<double> sampleRate = 0;  // set by an output as it opens
     HeldNotes heldNotes;                 // window thread
 
@@ -340,10 +347,43 @@ std::unique_ptr<BuiltInSynth> BuiltInSynth::Create(const std::string& soundFontP
     Configure(impl->settings, sampleRate);
     // Only the synthesizer: FluidSynth makes a MIDI driver, shell or server only when asked.
     impl->synth = new_fluid_synth(impl->settings);
-    if (!impl->synth || fluid_synth_sfload(impl->synth, soundFontPath.c_str(), 1) == FLUID_FAILED) {
+    if (!impl->synth) {
         return nullptr;
     }
+    impl->soundFontId = fluid_synth_sfload(impl->synth, soundFontPath.c_str(), 1);
+    if (impl->soundFontId == FLUID_FAILED) {
+        return nullptr;
+    }
+    impl->soundFontPath = soundFontPath;
+    impl->limiter.SetSampleRate(sampleRate);
     return std::unique_ptr<BuiltInSynth>(new BuiltInSynth(std::move(impl)));
+}
+
+bool BuiltInSynth::ChangeSoundFont(const std::string& path) {
+    Impl& impl = *impl_;
+    if (!fluid_is_soundfont(path.c_str())) {
+        return false;
+    }
+    // FluidSynth locks its own state while it loads, so the audio thread waits (a short gap in
+    // the sound, no more); the old font's samples stay until the voices that play them end.
+    const int id = fluid_synth_sfload(impl.synth, path.c_str(), 1);
+    if (id == FLUID_FAILED) {
+        return false;
+    }
+    fluid_synth_sfunload(impl.synth, impl.soundFontId, 1);
+    impl.soundFontId = id;
+    impl.soundFontPath = path;
+    return true;
+}
+
+std::string BuiltInSynth::SoundFont() const {
+    return impl_->soundFontPath;
+}
+
+void BuiltInSynth::SetSound(const SynthSound& sound) {
+    fluid_synth_set_gain(impl_->synth, static_cast<float>(kGain * sound.volume));
+    fluid_synth_reverb_on(impl_->synth, -1, sound.reverb ? 1 : 0);
+    fluid_synth_chorus_on(impl_->synth, -1, sound.chorus ? 1 : 0);
 }
 
 bool BuiltInSynth::Send(uint32_t word) noexcept {
@@ -373,6 +413,7 @@ void BuiltInSynth::Render(float* interleaved, int frames) {
         return;
     }
     fluid_synth_write_float(impl_->synth, frames, interleaved, 0, 2, interleaved, 1, 2);
+    impl_->limiter.Process(interleaved, interleaved + 1, 2, frames);
 }
 
 bool BuiltInSynth::StartAudio(LossCallback lost) {

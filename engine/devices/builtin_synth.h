@@ -13,6 +13,14 @@ namespace plinkora {
 // General MIDI SoundFont. None when neither exists.
 std::optional<std::string> FindSoundFont();
 
+// How the synthesizer sounds besides its SoundFont. volume scales the level: 1 puts one piano
+// note at full force near -6 dBFS; a limiter keeps any chord below full scale.
+struct SynthSound {
+    double volume = 1.0;  // 0..2
+    bool reverb = true;
+    bool chorus = true;
+};
+
 // A General MIDI synthesizer inside the process (FluidSynth). It renders offline into buffers,
 // or plays through the system's sound server once StartAudio succeeds.
 class BuiltInSynth {
@@ -25,6 +33,13 @@ class BuiltInSynth {
     ~BuiltInSynth();
     BuiltInSynth(const BuiltInSynth&) = delete;
     BuiltInSynth& operator=(const BuiltInSynth&) = delete;
+
+    // Window thread. Replaces the SoundFont while notes may sound and audio runs; false, with
+    // the old one kept, when the file cannot be loaded as one.
+    bool ChangeSoundFont(const std::string& path);
+    std::string SoundFont() const;
+    // Window thread: takes effect at once.
+    void SetSound(const SynthSound& sound);
 
     // Window thread. Plays one packed short message, waking a sleeping output.
     bool Send(uint32_t word) noexcept;

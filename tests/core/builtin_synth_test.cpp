@@ -12,6 +12,7 @@
 #include "engine/key_handling.h"
 #include "engine/midi_output.h"
 #include "engine/performance.h"
+#include "engine/sustain_pedal.h"
 #include "tests/support/capturing_midi.h"
 
 namespace plinkora::testing {
@@ -60,6 +61,25 @@ double Amplitude(const std::vector<float>& signal, double freq) {
 // Root mean square of the last `count` samples.
 double TailRms(const std::vector<float>& s, size_t count) {
     return std::sqrt(std::inner_product(s.end() - count, s.end(), s.end() - count, 0.0) / count);
+}
+
+double Peak(const std::vector<float>& s) {
+    double peak = 0;
+    for (const float x : s) {
+        peak = std::max(peak, static_cast<double>(std::abs(x)));
+    }
+    return peak;
+}
+
+double Decibels(double level) {
+    return 20 * std::log10(level);
+}
+
+// Root mean square of the 10 ms around a moment.
+double RmsAt(const std::vector<float>& s, double seconds) {
+    const size_t count = static_cast<size_t>(0.01 * kRate);
+    const auto start = s.begin() + static_cast<std::ptrdiff_t>(seconds * kRate);
+    return std::sqrt(std::inner_product(start, start + count, start, 0.0) / count);
 }
 
 // A performance opened as at start-up whose words are fed to a synthesizer rendered offline.
@@ -139,6 +159,81 @@ TEST_F(BuiltInSynthTest, EscapeOrStoppingTheAudioSilencesASustainedNote) {
         const std::vector<float> after = rig.Render(escape ? 2.0 : 0.1);
         EXPECT_LT(TailRms(after, escape ? 11025 : 4410), 1e-4 * heldLevel);
     }
+}
+
+// Other GM keyboards put one piano note near -6 dBFS; the volume scales it.
+TEST_F(BuiltInSynthTest, OnePianoNoteAtFullForcePeaksNearMinusSixDecibels) {
+    for (const double volume : {1.0, 0.5}) {
+        SCOPED_TRACE(volume);
+        OfflineRig rig;
+        ASSERT_TRUE(rig.synth);
+        rig.synth->SetSound({volume, true, true});
+        PlayKey(rig.p, KeyPress(kKeyA));
+        const double peak = Decibels(Peak(rig.Render(1.0)));
+        const double expected = -6 + Decibels(volume);
+        EXPECT_NEAR(peak, expected, 3);
+    }
+}
+
+TEST_F(BuiltInSynthTest, ATenNoteChordDoubledByTheBourdonNeverReachesFullScale) {
+    const uint32_t chord[] = {16, 17, 18, 30, 31, 32, 33, 34, 35, 36};
+    for (const int program : {0, 16, 40, 61}) {
+        SCOPED_TRACE(program);
+        OfflineRig rig;
+        ASSERT_TRUE(rig.synth);
+        rig.synth->SetSound({2.0, true, true});  // the loudest volume offered
+        ChooseInstrument(rig.p, program);
+        SetBourdon(rig.p, true);
+        for (const uint32_t key : chord) {
+            PlayKey(rig.p, KeyPress(key));
+        }
+        EXPECT_LT(Peak(rig.Render(2.0)), 0.9);
+    }
+}
+
+// A 50 ms tap: the pedal holds it, decaying as a piano's string does, for as long as it is
+// down. Within 30 dB of the strike it is still plainly heard; 40 dB down it is gone.
+TEST_F(BuiltInSynthTest, APedalTapRingsOnAndWithoutThePedalItDiesAway) {
+    for (const bool pedal : {true, false}) {
+        SCOPED_TRACE(pedal ? "pedal" : "no pedal");
+        OfflineRig rig;
+        ASSERT_TRUE(rig.synth);
+        if (pedal) {
+            PlayKey(rig.p, KeyPress(kPedalScanCode));
+        }
+        PlayKey(rig.p, KeyPress(kKeyA));
+        std::vector<float> sound = rig.Render(0.05);
+        PlayKey(rig.p, KeyRelease(kKeyA));
+        const std::vector<float> after = rig.Render(2.5);
+        sound.insert(sound.end(), after.begin(), after.end());
+        const double struck = RmsAt(sound, 0.04);
+        if (pedal) {
+            EXPECT_GT(RmsAt(sound, 2.0), 0.03 * struck);
+        } else {
+            EXPECT_LT(RmsAt(sound, 0.5), 0.01 * struck);
+        }
+    }
+}
+
+TEST_F(BuiltInSynthTest, ASoundFontThatDoesNotLoadLeavesTheOldOneSounding) {
+    OfflineRig rig;
+    ASSERT_TRUE(rig.synth);
+    const auto bogus = std::filesystem::temp_directory_path() / "plinkora_broken_font.sf2";
+    std::ofstream(bogus) << "RIFF\x10\0\0\0sfbkLIST";
+    PlayKey(rig.p, KeyPress(kKeyA));
+    rig.Render(0.1);
+    EXPECT_FALSE(rig.synth->ChangeSoundFont(bogus.string()));
+    EXPECT_FALSE(rig.synth->ChangeSoundFont("/nonexistent/plinkora.sf2"));
+    EXPECT_EQ(rig.synth->SoundFont(), kSoundFont);
+    EXPECT_TRUE(SoundsAt(rig.Render(0.5), 261.63));
+    // Switching while a key is held: the held note ends with its release, nothing hangs.
+    ASSERT_TRUE(rig.synth->ChangeSoundFont(kSoundFont));
+    PlayKey(rig.p, KeyRelease(kKeyA));
+    PlayKey(rig.p, KeyPress(31));
+    EXPECT_TRUE(SoundsAt(rig.Render(0.5), 293.66));
+    PlayKey(rig.p, KeyRelease(31));
+    EXPECT_LT(TailRms(rig.Render(3.0), 4410), 1e-3);
+    std::filesystem::remove(bogus);
 }
 
 TEST(BuiltInSynth, AFileThatIsNoSoundFontLoadsNothingAndSaysSoOnlyToTheLog) {

@@ -140,6 +140,45 @@ def check_wav(work):
     check(levels[127] > 2 * levels[20] > 0, f"the force is the velocity: {levels}")
 
 
+def check_pedal(work):
+    """The space bar's pedal: control change 64 in the file as played, on each track's channel
+    at its time; the standard file has none."""
+    space = 0x39
+    events = [(0, 256, 30, 0), (1000, 256, space, 0), (500, 257, 30, 0), (500, 257, space, 0)]
+    path = write_document(os.path.join(work, "pedal.plk"), events, bourdon=1)
+    out = os.path.join(work, "pedal.mid")
+    check(run("--as-played", path, out).returncode == 0, "pedal --as-played exits 0")
+    for track, channel in zip(mido.MidiFile(out).tracks, (0, 15)):
+        now, pedal = 0, []
+        for message in track:
+            now += message.time
+            if message.type == "control_change":
+                pedal.append((now, message.control, message.value, message.channel))
+        check(pedal == [(252, 64, 127, channel), (252 + 126 + 126, 64, 0, channel)],
+              f"the pedal on channel {channel + 1}: {pedal}")
+    check(run(path, out).returncode == 0, "pedal standard export exits 0")
+    check(all(m.type != "control_change" for t in mido.MidiFile(out).tracks for m in t),
+          "the standard file leaves the pedal out")
+
+
+def check_level(work):
+    """One piano note at full force near -6 dBFS; a ten-note chord doubled never clips."""
+    if not os.path.exists(SOUNDFONT):
+        return
+    one = write_document(os.path.join(work, "loud1.plk"), [(0, 256, 30, 0), (1000, 257, 30, 0)])
+    keys = (16, 17, 18, 30, 31, 32, 33, 34, 35, 36)
+    chord = write_document(os.path.join(work, "loud10.plk"),
+                           [(0, 256, k, 0) for k in keys] + [(1500, 257, k, 0) for k in keys], 1297, 1)
+    for path, low, high in ((one, -9, -3), (chord, -40, -0.5)):
+        out = path[:-4] + ".wav"
+        check(run("--soundfont", SOUNDFONT, path, out).returncode == 0, f"{out} exits 0")
+        with wave.open(out) as w:
+            frames = w.readframes(w.getnframes())
+        samples = struct.unpack(f"<{len(frames) // 2}h", frames)
+        peak = 20 * math.log10(max(abs(x) for x in samples) / 32768)
+        check(low <= peak <= high, f"{os.path.basename(out)} peaks at {peak:.1f} dBFS")
+
+
 def check_command_line(work):
     missing = os.path.join(work, "missing.plk")
     result = run(missing, os.path.join(work, "x.mid"))
@@ -198,6 +237,8 @@ def main():
         check_command_line(work)
         check_targets_and_signals(work)
         check_wav(work)
+        check_pedal(work)
+        check_level(work)
     print(f"{len(failures)} check(s) failed" if failures else "all converter checks passed")
     return 1 if failures else 0
 

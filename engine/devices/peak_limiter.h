@@ -1,0 +1,39 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+namespace plinkora {
+
+// Keeps the synthesizer's output below full scale however many notes sound at once. Quiet
+// passages pass untouched, so a single note never pumps; a peak above the ceiling is scaled
+// down at once (no look-ahead, which would add latency to every key) and the gain comes back
+// over the release time. Stereo-linked, so chords keep their place. Audio thread: it allocates
+// nothing and never waits.
+class PeakLimiter {
+  public:
+    static constexpr float kCeiling = 0.89f;  // -1 dBFS
+    static constexpr double kReleaseSeconds = 0.25;
+
+    void SetSampleRate(double rate) {
+        recovery_ = static_cast<float>(1.0 - std::exp(-1.0 / (kReleaseSeconds * rate)));
+    }
+
+    void Process(float* left, float* right, int step, int frames) noexcept {
+        for (int i = 0; i < frames * step; i += step) {
+            const float peak = std::max(std::abs(left[i]), std::abs(right[i]));
+            const float needed = peak > kCeiling ? kCeiling / peak : 1.0f;
+            gain_ = std::min(needed, gain_ + (1.0f - gain_) * recovery_);
+            left[i] *= gain_;
+            right[i] *= gain_;
+        }
+    }
+
+    float Gain() const { return gain_; }
+
+  private:
+    float gain_ = 1.0f;
+    float recovery_ = 1.0f / 12000;  // until the rate is known: about 0.25 s at 48 kHz
+};
+
+}  // namespace plinkora
