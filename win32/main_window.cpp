@@ -403,9 +403,6 @@ void MainWindow::OnMouse(UINT message, LPARAM position) {
 void MainWindow::ReleaseHeldKeys() {
     heldKeys_.ReleaseAll();
     OnMouse(WM_LBUTTONUP, 0);
-    if (barKeys_ != nullptr) {
-        bars_->ReleaseFreq();
-    }
 }
 
 void MainWindow::DrainPlayback() {
