@@ -1,5 +1,6 @@
 #include "win32/keyboard_view.h"
 
+#include "engine/sustain_pedal.h"
 #include "win32/artwork.h"
 #include "win32/text.h"
 #include "window/colours.h"
@@ -20,6 +21,21 @@ void CopyImage(HDC dc, HDC images, HBITMAP bitmap, Rect to, Point from) {
     }
     SelectObject(images, bitmap);
     BitBlt(dc, to.left, to.top, to.width, to.height, images, from.x, from.y, SRCCOPY);
+}
+
+// Darkens an area towards the blue of a pressed cap.
+void Shade(HDC dc, const Rect& area) {
+    constexpr Rgb kPressedShade{40, 60, 120};
+    constexpr BYTE kOpacity = 90;
+    HDC colour = CreateCompatibleDC(dc);
+    HBITMAP pixel = CreateCompatibleBitmap(dc, 1, 1);
+    HGDIOBJ old = SelectObject(colour, pixel);
+    SetPixel(colour, 0, 0, ToColorRef(kPressedShade));
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, kOpacity, 0};
+    GdiAlphaBlend(dc, area.left, area.top, area.width, area.height, colour, 0, 0, 1, 1, blend);
+    SelectObject(colour, old);
+    DeleteObject(pixel);
+    DeleteDC(colour);
 }
 
 void DrawDot(HDC dc, int centreX, int top) {
@@ -60,6 +76,15 @@ void KeyboardView::ResetCaps() {
 }
 
 void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) {
+    if (keyIndex == int(kPedalScanCode)) {
+        // The space bar shows the pedal as the engine holds it, live or played.
+        if (invalidate_ != nullptr) {
+            invalidate_(invalidateContext_,
+                        Rect{origin_.x + kSpaceBarPlace.x, origin_.y + kSpaceBarPlace.y,
+                             kSpaceBarPlace.width, kCapHeight});
+        }
+        return;
+    }
     const Rect cap = CapRect(origin_, keyIndex);
     if (cap.Empty()) {
         return;
@@ -149,10 +174,17 @@ void KeyboardView::PaintCap(HDC dc, HDC images, int keyIndex) const {
 }
 
 void KeyboardView::PaintFixedCaps(HDC dc, HDC images) const {
+    const bool pedalDown = performance_.liveVoices[kPedalScanCode].sounding ||
+                           performance_.playedVoices[kPedalScanCode].sounding;
     for (const FixedCapPlace& place : kFixedCapPlaces) {
-        CopyImage(dc, images, artwork_.FixedCap(place.resource),
-                  Rect{origin_.x + place.x, origin_.y + place.y, place.width, kCapHeight},
-                  Point{0, 0});
+        const bool pressed = pedalDown && place.resource == kSpaceBarPicture;
+        // Pressed: sunk by two pixels and in shade, as a held cap looks.
+        const Rect cap{origin_.x + place.x, origin_.y + place.y + (pressed ? 2 : 0), place.width,
+                       kCapHeight - (pressed ? 2 : 0)};
+        CopyImage(dc, images, artwork_.FixedCap(place.resource), cap, Point{0, 0});
+        if (pressed) {
+            Shade(dc, Rect{cap.left + 2, cap.top + 2, cap.width - 4, cap.height - 6});
+        }
     }
 }
 

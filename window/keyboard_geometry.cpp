@@ -8,14 +8,14 @@ namespace plinkora {
 
 // Painted in this order, so that each row closes at x = 532.
 const std::array<FixedCapPlace, 17> kFixedCapPlaces{{
-    {140, 38, -38, 0},     // tilde over grave
-    {139, 57, -38, 39},    // Tab
-    {132, 67, -38, 78},    // Caps
-    {136, 86, -38, 117},   // left Shift
-    {133, 50, -38, 156},   // left Ctrl
-    {141, 50, 12, 156},    // system key
-    {128, 50, 62, 156},    // Alt
-    {131, 220, 112, 156},  // space bar
+    {140, 38, -38, 0},    // tilde over grave
+    {139, 57, -38, 39},   // Tab
+    {132, 67, -38, 78},   // Caps
+    {136, 86, -38, 117},  // left Shift
+    {133, 50, -38, 156},  // left Ctrl
+    {141, 50, 12, 156},   // system key
+    {128, 50, 62, 156},   // Alt
+    kSpaceBarPlace,
     {128, 50, 332, 156},   // Alt
     {141, 50, 382, 156},   // system key
     {129, 50, 432, 156},   // menu key

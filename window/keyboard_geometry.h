@@ -40,6 +40,9 @@ struct FixedCapPlace {
     int y;
 };
 extern const std::array<FixedCapPlace, 17> kFixedCapPlaces;
+// The space bar, which is the sustain pedal and is drawn pressed while the pedal is down.
+inline constexpr int kSpaceBarPicture = 131;
+inline constexpr FixedCapPlace kSpaceBarPlace{kSpaceBarPicture, 220, 112, 156};
 
 // Where the window's layout puts the key "1" for a client area and the height of "M".
 Point KeyboardOrigin(Size client, int charHeight);
