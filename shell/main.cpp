@@ -14,6 +14,7 @@
 #include "shell/main_window.h"
 #include "shell/qt_modifier_keys.h"
 #include "shell/qt_prompts.h"
+#include "shell/synth_settings.h"
 
 namespace {
 
@@ -33,9 +34,17 @@ int main(int argc, char* argv[]) {
     const std::string document = plinkora::CommandLineDocument(argc, argv);
 
     plinkora::ShowSplash();
-    std::unique_ptr<plinkora::MidiOutputs> outputs = plinkora::CreateSystemMidiOutputs();
+    const QString synthSettings = plinkora::DefaultSynthSettingsFile();
+    const plinkora::SynthChoice synthChoice = plinkora::LoadSynthChoice(synthSettings);
+    std::unique_ptr<plinkora::MidiOutputs> outputs =
+        plinkora::CreateSystemMidiOutputs({}, synthChoice.soundFont, synthChoice.sound);
     plinkora::QtModifierKeys modifiers;
     plinkora::QtPrompts prompts;
+    std::unique_ptr<plinkora::SynthControl> synth;
+    if (plinkora::BuiltInSynth* builtIn = plinkora::SystemSynthesizer(*outputs)) {
+        synth = std::make_unique<plinkora::SynthControl>(*builtIn, synthSettings);
+        prompts.SetSynthesizer(synth.get());
+    }
     plinkora::SteadyMillisecondClock clock;
     std::unique_ptr<plinkora::MainWindow> window =
         plinkora::MainWindow::Create({*outputs, modifiers, prompts, clock}, document);

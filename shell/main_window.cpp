@@ -131,7 +131,8 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     }
     menuBar()->setNativeMenuBar(false);
     new AltReleaseGuard(*menuBar());
-    actions_ = BuildMenuBar(*menuBar(), performance_, [this](int id) { Command(id); });
+    actions_ = BuildMenuBar(*menuBar(), performance_, [this](int id) { Command(id); },
+                            {services_.prompts.HasSynthesizer()});
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
         // An open menu takes the keyboard: the releases of held keys would go to it.
         connect(menu, &QMenu::aboutToShow, this, [this] { ReleaseHeldKeys(); });

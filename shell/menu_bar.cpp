@@ -67,10 +67,11 @@ class MenuBuilder {
 
 }  // namespace
 
-CommandActions BuildMenuBar(QMenuBar& bar, Performance& performance, CommandHandler onCommand) {
+CommandActions BuildMenuBar(QMenuBar& bar, Performance& performance, CommandHandler onCommand,
+                            MenuOptions options) {
     CommandActions actions;
     MenuBuilder builder(actions, std::move(onCommand));
-    for (const MenuEntry& menu : MenuBarEntries(performance)) {
+    for (const MenuEntry& menu : MenuBarEntries(performance, options)) {
         builder.AddEntries(*bar.addMenu(QString::fromStdString(menu.text)), menu.submenu);
     }
     return actions;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "engine/performance.h"
+#include "window/menu_table.h"
 
 class QAction;
 class QMenuBar;
@@ -18,7 +19,8 @@ using CommandHandler = std::function<void(int commandId)>;
 
 // Builds the eight menus with their initial marks and states, the Alt+letter accelerators
 // included. Without a MIDI mapper the first device becomes the chosen one.
-CommandActions BuildMenuBar(QMenuBar& bar, Performance& performance, CommandHandler onCommand);
+CommandActions BuildMenuBar(QMenuBar& bar, Performance& performance, CommandHandler onCommand,
+                            MenuOptions options = {});
 
 // Opens the menu whose title carries the digit (1..8) as its mnemonic; false when none does.
 bool OpenMenuByDigit(QMenuBar& bar, int digit);

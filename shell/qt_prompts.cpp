@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 #include "dialogs/dialogs.h"
+#include "shell/synth_dialog.h"
+#include "shell/synth_settings.h"
 #include "window/shell.h"
 
 namespace plinkora {
@@ -45,6 +48,37 @@ FileDialogSetup SetupOf(FileDialogKind kind) {
     }
     return {"Midi Files(*.mid)", "mid", true};
 }
+
+// The export dialog's file types, in the order offered; each one's kind and suffix.
+struct ExportType {
+    const char* filter;
+    ExportKind kind;
+    const char* suffix;
+};
+constexpr ExportType kExportTypes[] = {
+    {"Midi Files(*.mid)", ExportKind::StandardMidi, "mid"},
+    {"Midi Files as played, with octave shifts and pedal(*.mid)", ExportKind::MidiAsPlayed, "mid"},
+    {"WAV audio(*.wav)", ExportKind::WaveAudio, "wav"},
+};
+
+class QtProgress final : public ProgressShown {
+  public:
+    QtProgress(QWidget* owner, const QString& text)
+        : dialog_(text, QStringLiteral("Cancel"), 0, 1000, owner) {
+        dialog_.setWindowTitle(QStringLiteral("Plinkora"));
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(300);  // a short take is done before it would show
+        dialog_.setValue(0);
+    }
+    bool Advance(double done) override {
+        // A modal progress dialog lets the events through as its value changes, Cancel too.
+        dialog_.setValue(static_cast<int>(done * 1000));
+        return !dialog_.wasCanceled();
+    }
+
+  private:
+    QProgressDialog dialog_;
+};
 
 }  // namespace
 
@@ -147,6 +181,73 @@ void QtPrompts::WithdrawStandingWarning() {
     if (owner && hadKeyboard) {
         owner->activateWindow();
     }
+}
+
+std::optional<ExportChoice> QtPrompts::ChooseExport(ShellWindow* owner, const std::string& lastPath,
+                                                    bool audioOffered) {
+    QFileDialog dialog(Widget(owner));
+    QStringList filters;
+    for (const ExportType& type : kExportTypes) {
+        if (type.kind != ExportKind::WaveAudio || audioOffered) {
+            filters << QString::fromLatin1(type.filter);
+        }
+    }
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QStringLiteral("mid"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);  // asks before replacing a file
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        for (const ExportType& type : kExportTypes) {
+            if (f == QLatin1String(type.filter)) {
+                dialog.setDefaultSuffix(QString::fromLatin1(type.suffix));
+            }
+        }
+    });
+    const QString last = QFile::decodeName(QByteArray::fromStdString(lastPath));
+    if (last.endsWith(QLatin1Char('/'))) {
+        dialog.setDirectory(last);
+    } else if (!last.isEmpty()) {
+        dialog.selectFile(last);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    ExportChoice choice{QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString()};
+    for (const ExportType& type : kExportTypes) {
+        if (dialog.selectedNameFilter() == QLatin1String(type.filter)) {
+            choice.kind = type.kind;
+        }
+    }
+    return choice;
+}
+
+std::unique_ptr<RenderTarget> QtPrompts::OfflineSynthesizer(uint32_t sampleRate) {
+    return synth_ ? synth_->OfflineRenderer(sampleRate) : nullptr;
+}
+
+std::unique_ptr<ProgressShown> QtPrompts::ShowProgress(ShellWindow* owner,
+                                                       const std::string& text) {
+    return std::make_unique<QtProgress>(Widget(owner), QString::fromStdString(text));
+}
+
+void QtPrompts::ShowSynthesizerDialog(ShellWindow* owner) {
+    if (!synth_) {
+        return;
+    }
+    QWidget* parent = Widget(owner);
+    SynthDialog dialog(
+        *synth_,
+        [this, owner](const std::string& text) {
+            ShowMessage(owner, MessageIcon::Warning, "Plinkora", text);
+        },
+        [parent] {
+            const QString path = QFileDialog::getOpenFileName(
+                parent, QStringLiteral("SoundFont"), {},
+                QStringLiteral("SoundFonts(*.sf2 *.sf3);;All files(*)"));
+            return QFile::encodeName(path).toStdString();
+        },
+        parent);
+    dialog.exec();
 }
 
 }  // namespace plinkora

@@ -48,11 +48,11 @@ void DrawOpaqueText(QPainter& painter, QPoint topLeft, const QString& text,
     painter.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
 }
 
-constexpr int kSpaceBarPicture = 131;
+constexpr int kSpaceBarResource = 131;
 
 const FixedCapPlace& SpaceBarPlace() {
     for (const FixedCapPlace& place : kFixedCapPlaces) {
-        if (place.resource == kSpaceBarPicture) {
+        if (place.resource == kSpaceBarResource) {
             return place;
         }
     }
@@ -177,7 +177,7 @@ QRect KeyboardView::SpaceBarRect() const {
 void KeyboardView::PaintFixedCap(QPainter& painter, const FixedCapPlace& place) const {
     const QPoint topLeft(origin_.x + place.x, origin_.y + place.y);
     const QPixmap& picture = artwork::FixedCap(place.resource);
-    if (place.resource != kSpaceBarPicture || !PedalShownDown()) {
+    if (place.resource != kSpaceBarResource || !PedalShownDown()) {
         painter.drawPixmap(topLeft, picture);
         return;
     }

@@ -32,6 +32,9 @@ inline constexpr int kFirstKeySignatureCommand = kFirstKeySignatureId;
 inline constexpr int kLastKeySignatureCommand = kLastKeySignatureId;
 inline constexpr int kBourdonCommand = 1333;
 inline constexpr int kTipsCommand = 1347;
+// "Synthesizer...", last in the Device menu where the built-in synthesizer exists. Above every
+// identifier of the original menus; the dispatcher takes it before the instrument range.
+inline constexpr int kSynthesizerCommand = 1348;
 
 // The five transport buttons carry the commands 1283..1287, in this order.
 inline constexpr int kFirstTransportCommand = kBeginRecordCommand;

@@ -30,6 +30,9 @@ bool DispatchSingle(Shell& shell, int commandId) {
         case kTipsCommand:
             shell.prompts.ShowDialog(owner, DialogKind::TipOfTheDay);
             break;
+        case kSynthesizerCommand:
+            shell.prompts.ShowSynthesizerDialog(owner);
+            break;
         case kExportCommand:
             ExportCommand(shell);
             break;

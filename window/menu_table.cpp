@@ -86,7 +86,7 @@ MenuEntry RecordMenu() {
     return menu;
 }
 
-MenuEntry DeviceMenu(Performance& performance) {
+MenuEntry DeviceMenu(Performance& performance, MenuOptions options) {
     MenuEntry menu{"Device(&6)"};
     ResolveDefaultDevice(performance);
     const MidiOutputs& outputs = *performance.outputs;
@@ -102,6 +102,9 @@ MenuEntry DeviceMenu(Performance& performance) {
                                 true,
                                 0,
                                 {}});
+    }
+    if (options.synthesizerItem) {
+        menu.submenu.push_back({"S&ynthesizer...", kSynthesizerCommand, Mark::None, true, 0, {}});
     }
     return menu;
 }
@@ -121,7 +124,7 @@ MenuEntry TrackMenu() {
 
 }  // namespace
 
-std::vector<MenuEntry> MenuBarEntries(Performance& performance) {
+std::vector<MenuEntry> MenuBarEntries(Performance& performance, MenuOptions options) {
     return {SwitchMenu(),
             InstrumentsMenu(),
             ModeMenu(),
@@ -132,7 +135,7 @@ std::vector<MenuEntry> MenuBarEntries(Performance& performance) {
              true,
              0,
              {{"&Add bourdon automatism", kBourdonCommand, Mark::Unchecked, true, 0, {}}}},
-            DeviceMenu(performance),
+            DeviceMenu(performance, options),
             TrackMenu(),
             {"Help(&8)",
              0,

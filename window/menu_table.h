@@ -23,9 +23,15 @@ struct MenuEntry {
     std::vector<MenuEntry> submenu;
 };
 
+// What a front end adds to the menus of the original program.
+struct MenuOptions {
+    // "Synthesizer..." at the end of the Device menu, for a front end with the built-in one.
+    bool synthesizerItem = false;
+};
+
 // The eight menus with their items, first marks and states. Without a MIDI mapper the first
 // device becomes the chosen one.
-std::vector<MenuEntry> MenuBarEntries(Performance& performance);
+std::vector<MenuEntry> MenuBarEntries(Performance& performance, MenuOptions options = {});
 
 // The programs of the 14 instrument buttons of the toolbar, in order: one instrument of each
 // family but Synth Lead and Synth Pad.

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "recording/offline_render.h"
 
 namespace plinkora {
 
@@ -11,6 +15,26 @@ enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class Answer { Yes, No, Cancel };
 enum class FileDialogKind { OpenDocument, SaveDocument, ExportMidi };
 enum class DialogKind { TipsAtStartup, TipOfTheDay, About, Help };
+
+// What "Export" writes, chosen by the file type of the export dialog.
+enum class ExportKind {
+    StandardMidi,  // the notes at the key's own octave, without the pedal
+    MidiAsPlayed,  // with the octave shifts of Shift and Ctrl, and the pedal
+    WaveAudio,     // the sound of the built-in synthesizer, as playback sounds it
+};
+struct ExportChoice {
+    std::string path;
+    ExportKind kind = ExportKind::StandardMidi;
+};
+
+// A long piece of work shown to the user while it runs, with a way to cancel it; it is taken
+// away when this goes.
+class ProgressShown {
+  public:
+    virtual ~ProgressShown() = default;
+    // done is 0..1; false once the user cancelled.
+    virtual bool Advance(double done) = 0;
+};
 
 // Everything that waits for the user: message boxes, the save-changes question, the file
 // dialogs and the program's own dialogs. Each front end shows them its own way; tests answer
@@ -34,6 +58,38 @@ class Prompts {
     virtual void ShowStandingWarning(ShellWindow* owner, const std::string& caption,
                                      const std::string& text) = 0;
     virtual void WithdrawStandingWarning() = 0;
+
+    // The additions below have defaults, so that a front end offers them when it can.
+
+    // The export dialog with its kinds by file type; WAV only with audioOffered. The default
+    // offers the standard MIDI file alone, through ChooseFile.
+    virtual std::optional<ExportChoice> ChooseExport(ShellWindow* owner,
+                                                     const std::string& lastPath,
+                                                     bool audioOffered) {
+        static_cast<void>(audioOffered);
+        std::optional<std::string> path = ChooseFile(owner, FileDialogKind::ExportMidi, lastPath);
+        if (!path) {
+            return std::nullopt;
+        }
+        return ExportChoice{*path, ExportKind::StandardMidi};
+    }
+    // The built-in synthesizer rendering offline at sampleRate, with the SoundFont, volume and
+    // effects it plays with now; none where the front end has none (WAV export is then not
+    // offered).
+    virtual std::unique_ptr<RenderTarget> OfflineSynthesizer(uint32_t sampleRate) {
+        static_cast<void>(sampleRate);
+        return nullptr;
+    }
+    virtual bool HasSynthesizer() const { return false; }
+    // Progress of a long export, with Cancel. The default shows nothing and never cancels.
+    virtual std::unique_ptr<ProgressShown> ShowProgress(ShellWindow* owner,
+                                                        const std::string& text) {
+        static_cast<void>(owner);
+        static_cast<void>(text);
+        return nullptr;
+    }
+    // The synthesizer's SoundFont, volume and effects; only where HasSynthesizer.
+    virtual void ShowSynthesizerDialog(ShellWindow* owner) { static_cast<void>(owner); }
 };
 
 }  // namespace plinkora

@@ -9,6 +9,7 @@
 #include "recording/document.h"
 #include "recording/midi_export.h"
 #include "recording/playback.h"
+#include "recording/wave_export.h"
 #include "window/command_ids.h"
 
 namespace plinkora {
@@ -83,6 +84,40 @@ void ForgetFailedDocument(Shell& shell) {
 
 bool InKeySignatureRange(int32_t id) {
     return id >= kFirstKeySignatureId && id <= kLastKeySignatureId;
+}
+
+// The take as playback would sound it now, rendered by the built-in synthesizer into a WAV file,
+// with progress and Cancel. A cancelled export leaves nothing and says nothing.
+void ExportAudio(Shell& shell) {
+    const DocumentState& document = shell.document;
+    std::unique_ptr<RenderTarget> synth = shell.prompts.OfflineSynthesizer(kWaveSampleRate);
+    if (!synth) {
+        ShowDocumentError(shell, kCannotWrite, document.exportTitle);
+        return;
+    }
+    const Performance& p = shell.performance;
+    const RenderSettings settings{p.keySignature, p.program, p.force, p.channel, p.bourdonOn};
+    std::unique_ptr<ProgressShown> progress = shell.prompts.ShowProgress(
+        &shell.window, FormatDocumentMessage("Rendering %s...", document.exportTitle));
+    const WaveExportResult result =
+        ExportWaveFile(shell.recording.recordingList, settings, *synth, document.exportPath,
+                       [&progress](double done) { return !progress || progress->Advance(done); });
+    progress.reset();
+    switch (result) {
+        case WaveExportResult::kWritten:
+        case WaveExportResult::kCancelled:
+            break;
+        case WaveExportResult::kTooLong:
+            ShowDocumentError(shell, "File %s plays too long for a WAV file.",
+                              document.exportTitle);
+            break;
+        case WaveExportResult::kCannotCreate:
+            ShowDocumentError(shell, kCannotOpenToWrite, document.exportTitle);
+            break;
+        case WaveExportResult::kCannotWrite:
+            ShowDocumentError(shell, kCannotWrite, document.exportTitle);
+            break;
+    }
 }
 
 }  // namespace
@@ -215,14 +250,22 @@ void LoadCommand(Shell& shell) {
 
 void ExportCommand(Shell& shell) {
     DocumentState& document = shell.document;
-    if (!ChooseFile(shell, FileDialogKind::ExportMidi, document.exportPath, document.exportTitle)) {
+    std::optional<ExportChoice> choice = shell.prompts.ChooseExport(
+        &shell.window, document.exportPath, shell.prompts.HasSynthesizer());
+    if (!choice) {
+        return;
+    }
+    document.exportPath = choice->path;
+    document.exportTitle = FileTitle(choice->path);
+    if (choice->kind == ExportKind::WaveAudio) {
+        ExportAudio(shell);
         return;
     }
     const Performance& performance = shell.performance;
     // A file that was not written must not pass for exported.
-    if (const DocumentResult written =
-            ExportMidiFile(shell.recording.recordingList, performance.keySignature,
-                           performance.program, performance.bourdonOn, document.exportPath);
+    if (const DocumentResult written = ExportMidiFile(
+            shell.recording.recordingList, performance.keySignature, performance.program,
+            performance.bourdonOn, document.exportPath, choice->kind == ExportKind::MidiAsPlayed);
         !written.Ok()) {
         ShowDocumentError(shell, written.Failure(), document.exportTitle);
     }

@@ -234,9 +234,12 @@ std::unique_ptr<AudioOutput> OpenFirstOutput(AudioSource& source, double rate,
 
 }  // namespace
 
-std::optional<std::string> FindSoundFont() {
+std::optional<std::string> FindSoundFont(const std::string& preferred) {
     if (const char* chosen = std::getenv("PLINKORA_SOUNDFONT"); chosen && IsReadableFile(chosen)) {
         return std::string(chosen);
+    }
+    if (!preferred.empty() && IsReadableFile(preferred.c_str())) {
+        return preferred;
     }
     static const char* const kSystemSoundFonts[] = {
         "/usr/share/sounds/sf2/default-GM.sf2",  // Debian and Ubuntu: the chosen GM SoundFont
@@ -252,6 +255,23 @@ std::optional<std::string> FindSoundFont() {
         }
     }
     return std::nullopt;
+}
+
+std::vector<std::string> SystemSoundFonts() {
+    std::vector<std::string> found;
+    for (const char* folder : {"/usr/share/sounds/sf2", "/usr/share/sounds/sf3",
+                               "/usr/share/soundfonts", "/usr/local/share/soundfonts"}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            const std::string path = entry.path().string();
+            const std::string extension = entry.path().extension().string();
+            if ((extension == ".sf2" || extension == ".sf3") && IsReadableFile(path.c_str())) {
+                found.push_back(path);
+            }
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 struct BuiltInSynth::Impl final : AudioSource {

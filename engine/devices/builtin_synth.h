@@ -4,14 +4,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/midi_device.h"
 
 namespace plinkora {
 
-// The SoundFont for the built-in synthesizer: $PLINKORA_SOUNDFONT, then the system's default
-// General MIDI SoundFont. None when neither exists.
-std::optional<std::string> FindSoundFont();
+// The SoundFont for the built-in synthesizer: $PLINKORA_SOUNDFONT, then the user's choice
+// (preferred), then the system's default General MIDI SoundFont. None when none is readable.
+std::optional<std::string> FindSoundFont(const std::string& preferred = {});
+// The General MIDI SoundFonts (.sf2, .sf3) in the system's usual folders, sorted.
+std::vector<std::string> SystemSoundFonts();
 
 // How the synthesizer sounds besides its SoundFont. volume scales the level: 1 puts one piano
 // note at full force near -6 dBFS; a limiter keeps any chord below full scale.

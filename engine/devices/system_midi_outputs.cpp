@@ -29,12 +29,18 @@ constexpr const char* kOwnPortName = "Plinkora output port";
 // that opened them; it plays while at least one of them is open. Window thread only.
 class SharedSynth {
   public:
-    explicit SharedSynth(const std::string& soundFont) : soundFont_(soundFont) {
+    SharedSynth(const std::string& soundFont, SynthSound sound) : soundFont_(soundFont) {
+        auto load = [soundFont, sound] {
+            std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(soundFont);
+            if (synth) {
+                synth->SetSound(sound);
+            }
+            return synth;
+        };
         try {
-            loading_ = std::async(std::launch::async,
-                                  [soundFont] { return BuiltInSynth::Create(soundFont); });
+            loading_ = std::async(std::launch::async, load);
         } catch (const std::system_error&) {
-            synth_ = BuiltInSynth::Create(soundFont);  // no thread to spare: load it now
+            synth_ = load();  // no thread to spare: load it now
             ReportLoad();
         }
     }
@@ -154,6 +160,8 @@ class SystemMidiOutputs final : public MidiOutputs {
         lossRelay_->Listen(std::move(listener));
     }
 
+    BuiltInSynth* Synthesizer() { return synth_ ? synth_->Synth() : nullptr; }
+
   private:
     int FirstPort() const { return synth_ ? 1 : 0; }
     bool HasOwnPort() const { return ports_->HasOwnPort(); }
@@ -203,8 +211,8 @@ class SystemMidiOutputs final : public MidiOutputs {
 
 // The built-in synthesizer is offered when a SoundFont is found; a file that is not one at all
 // is refused at once, a damaged one when the synthesizer is first opened.
-std::shared_ptr<SharedSynth> StartLoadingSynth() {
-    std::optional<std::string> path = FindSoundFont();
+std::shared_ptr<SharedSynth> StartLoadingSynth(const std::string& preferred, SynthSound sound) {
+    std::optional<std::string> path = FindSoundFont(preferred);
     if (const char* chosen = std::getenv("PLINKORA_SOUNDFONT"); chosen && *chosen) {
         if (path != chosen) {
             SoundLibraryLog(std::string("PLINKORA_SOUNDFONT names no readable file: ") + chosen);
@@ -218,16 +226,23 @@ std::shared_ptr<SharedSynth> StartLoadingSynth() {
         SoundLibraryLog(*path + " is not a SoundFont; the built-in synthesizer is not offered");
         return nullptr;
     }
-    return std::make_shared<SharedSynth>(*path);
+    return std::make_shared<SharedSynth>(*path, sound);
 }
 
 }  // namespace
 
-std::unique_ptr<MidiOutputs> CreateSystemMidiOutputs(std::function<void(const std::string&)> log) {
+std::unique_ptr<MidiOutputs> CreateSystemMidiOutputs(std::function<void(const std::string&)> log,
+                                                     const std::string& soundFont,
+                                                     SynthSound sound) {
     const int logTicket = SetSoundLibraryLog(std::move(log));
     PrepareSoundLibraries();
-    std::shared_ptr<SharedSynth> synth = StartLoadingSynth();
+    std::shared_ptr<SharedSynth> synth = StartLoadingSynth(soundFont, sound);
     return std::make_unique<SystemMidiOutputs>(logTicket, std::move(synth), MidiPorts());
+}
+
+BuiltInSynth* SystemSynthesizer(MidiOutputs& outputs) {
+    auto* system = dynamic_cast<SystemMidiOutputs*>(&outputs);
+    return system ? system->Synthesizer() : nullptr;
 }
 
 }  // namespace plinkora

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/devices/builtin_synth.h"
 #include "engine/midi_device.h"
 
 namespace plinkora {
@@ -13,7 +14,14 @@ namespace plinkora {
 // own for other programs, where an ALSA sequencer or a JACK server answers; at most 256 in all.
 // Opening the synthesizer starts its audio output; closing stops it. Log lines of the
 // libraries go to log, not stderr.
+// The synthesizer's SoundFont is $PLINKORA_SOUNDFONT when set, else soundFont when it names a
+// SoundFont, else the system's default; it sounds as sound says.
 std::unique_ptr<MidiOutputs> CreateSystemMidiOutputs(
-    std::function<void(const std::string&)> log = {});
+    std::function<void(const std::string&)> log = {}, const std::string& soundFont = {},
+    SynthSound sound = {});
+
+// The built-in synthesizer of outputs made by CreateSystemMidiOutputs, loaded (waiting for its
+// loading if need be); null when there is none, or it could not load. Window thread.
+BuiltInSynth* SystemSynthesizer(MidiOutputs& outputs);
 
 }  // namespace plinkora

@@ -61,6 +61,31 @@ struct ScriptedPrompts final : Prompts {
         }
     }
     void WithdrawStandingWarning() override { standingWarningUp = false; }
+    // Unscripted, the export dialog is the plain file dialog a front end gets by default.
+    std::optional<ExportChoice> ChooseExport(ShellWindow* owner, const std::string& lastPath,
+                                             bool audioOffered) override {
+        exportOffersAudio = audioOffered;
+        if (exports.empty()) {
+            return Prompts::ChooseExport(owner, lastPath, audioOffered);
+        }
+        return Next<std::optional<ExportChoice>>(exports, std::nullopt);
+    }
+    std::unique_ptr<RenderTarget> OfflineSynthesizer(uint32_t sampleRate) override {
+        return synthesizer ? synthesizer(sampleRate) : nullptr;
+    }
+    bool HasSynthesizer() const override { return synthesizer != nullptr; }
+    std::unique_ptr<ProgressShown> ShowProgress(ShellWindow*, const std::string& text) override {
+        struct Shown final : ProgressShown {
+            explicit Shown(ScriptedPrompts& prompts) : prompts(prompts) {}
+            bool Advance(double done) override {
+                prompts.progress.push_back(done);
+                return prompts.progress.size() < prompts.cancelAfter;
+            }
+            ScriptedPrompts& prompts;
+        };
+        progressTexts.push_back(text);
+        return std::make_unique<Shown>(*this);
+    }
 
     Messages messages;
     std::vector<std::string> questions;
@@ -70,6 +95,12 @@ struct ScriptedPrompts final : Prompts {
     std::vector<std::string> lastPaths;  // where each file dialog opened
     std::vector<DialogKind> dialogs;
     bool standingWarningUp = false;
+    std::deque<std::optional<ExportChoice>> exports;
+    bool exportOffersAudio = false;
+    std::function<std::unique_ptr<RenderTarget>(uint32_t)> synthesizer;
+    std::vector<std::string> progressTexts;
+    std::vector<double> progress;
+    size_t cancelAfter = SIZE_MAX;  // Cancel pressed at this report
 };
 
 struct ManualClock final : MillisecondClock {
