@@ -4,7 +4,7 @@
     window_test.py PLINKORA_EXE
 
 Runs in a desktop made for it: DISPLAY with a window manager, WINEPREFIX with the MIDI capture
-device, and PLINKORA_CAPTURE naming the file the device writes each MIDI word to. Keys must light
+device, and MIDI_CAPTURE naming the file the device writes each MIDI word to. Keys must light
 their caps, sound their notes, change the key signature (Alt+D), and a recorded take saved from
 the window must hold the scan codes, octave shifts and key signature that were played.
 """
@@ -17,7 +17,7 @@ import tempfile
 import time
 
 EXE = os.path.abspath(sys.argv[1])
-CAPTURE = os.environ["PLINKORA_CAPTURE"]
+CAPTURE = os.environ["MIDI_CAPTURE"]
 
 # The left bevel of a pressed cap, by its tint: no shift, an octave up, an octave down.
 BLUE, PINK, GREEN = (80, 143, 207), (192, 80, 105), (93, 187, 111)
