@@ -60,14 +60,19 @@ SynthDialog::SynthDialog(SynthControl& control, Warn warn, AskFile askFile, QWid
     reverb_->setChecked(control_.Sound().reverb);
     chorus_->setChecked(control_.Sound().chorus);
 
+    // Labels of their own, so that their mnemonics lead to the list and the slider.
+    auto* fontLabel = new QLabel(QStringLiteral("&SoundFont:"), this);
+    fontLabel->setBuddy(soundFonts_);
+    auto* volumeLabel = new QLabel(QStringLiteral("&Volume:"), this);
+    volumeLabel->setBuddy(volume_);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&SoundFont:"), fontRow);
-    form->addRow(QStringLiteral("&Volume:"), volumeRow);
+    form->addRow(fontLabel, fontRow);
+    form->addRow(volumeLabel, volumeRow);
     form->addRow(QString(), reverb_);
     form->addRow(QString(), chorus_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    if (qEnvironmentVariableIsSet("PLINKORA_SOUNDFONT")) {
+    if (!qEnvironmentVariableIsEmpty("PLINKORA_SOUNDFONT")) {
         layout->addWidget(new QLabel(
             QStringLiteral("PLINKORA_SOUNDFONT is set: it chooses the SoundFont at start."), this));
     }
