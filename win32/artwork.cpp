@@ -57,7 +57,34 @@ Rgb FirstPixel(HBITMAP bitmap, Rgb otherwise) {
     return {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)};
 }
 
+void LoadViewPictures(ViewPictures& set, int density) {
+    const int offset = density == 1 ? 0 : kDoubleDensityOffset;
+    const COLORREF black = RGB(0, 0, 0);
+    set.density = density;
+    set.pictures = LoadPng(offset + kPicturesResource, black);
+    set.keyCaps = LoadPng(offset + kKeyCapsResource, black);
+    for (size_t i = 0; i < set.fixedCaps.size(); ++i) {
+        set.fixedCaps[i] = LoadPng(offset + kFirstFixedCapResource + int(i), black);
+    }
+}
+
+void FreeViewPictures(const ViewPictures& set) {
+    DeleteObject(set.pictures);
+    DeleteObject(set.keyCaps);
+    for (HBITMAP bitmap : set.fixedCaps) {
+        DeleteObject(bitmap);
+    }
+}
+
 }  // namespace
+
+HBITMAP ViewPictures::FixedCap(int resource) const {
+    const int index = resource - kFirstFixedCapResource;
+    if (index < 0 || index >= int(fixedCaps.size())) {
+        return nullptr;
+    }
+    return fixedCaps[size_t(index)];
+}
 
 Artwork::Artwork() {
     Gdiplus::GdiplusStartupInput input;
@@ -65,35 +92,31 @@ Artwork::Artwork() {
         gdiplusToken_ = 0;
         return;
     }
-    const COLORREF black = RGB(0, 0, 0);
-    pictures_ = LoadPng(kPicturesResource, black);
-    background_ = FirstPixel(pictures_, background_);
-    keyCaps_ = LoadPng(kKeyCapsResource, black);
+    LoadViewPictures(single_, 1);
+    LoadViewPictures(twice_, 2);
+    background_ = FirstPixel(single_.pictures, background_);
     toolbar_ = LoadPng(kToolbarResource, GetSysColor(COLOR_BTNFACE));
-    splash_ = LoadPng(kSplashResource, black);
-    for (size_t i = 0; i < fixedCaps_.size(); ++i) {
-        fixedCaps_[i] = LoadPng(kFirstFixedCapResource + int(i), black);
-    }
+    toolbar2x_ = LoadPng(kDoubleDensityOffset + kToolbarResource, GetSysColor(COLOR_BTNFACE));
+    splash_ = LoadPng(kSplashResource, RGB(0, 0, 0));
 }
 
 Artwork::~Artwork() {
-    for (HBITMAP bitmap : {pictures_, keyCaps_, toolbar_, splash_}) {
-        DeleteObject(bitmap);
-    }
-    for (HBITMAP bitmap : fixedCaps_) {
-        DeleteObject(bitmap);
-    }
+    FreeViewPictures(single_);
+    FreeViewPictures(twice_);
+    DeleteObject(toolbar_);
+    DeleteObject(toolbar2x_);
+    DeleteObject(splash_);
     if (gdiplusToken_ != 0) {
         Gdiplus::GdiplusShutdown(gdiplusToken_);
     }
 }
 
-HBITMAP Artwork::FixedCap(int resource) const {
-    const int index = resource - kFirstFixedCapResource;
-    if (index < 0 || index >= int(fixedCaps_.size())) {
-        return nullptr;
+const ViewPictures& Artwork::ForScale(double scale) const {
+    constexpr double kDoubleDensityFrom = 1.25;  // 120 dpi
+    if (scale >= kDoubleDensityFrom && twice_.pictures != nullptr) {
+        return twice_;
     }
-    return fixedCaps_[size_t(index)];
+    return single_;
 }
 
 }  // namespace plinkora

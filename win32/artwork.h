@@ -10,9 +10,19 @@
 
 namespace plinkora {
 
-// The program's pictures, decoded once from the PNG files built into the program. Each is a
-// bitmap of its size at 96 dpi; a picture that cannot be decoded is null, and the painting does
-// without it.
+// The pictures the keyboard view paints, at one pixel density. A picture that cannot be decoded
+// is null, and the painting does without it.
+struct ViewPictures {
+    int density = 1;                      // pixels of the bitmaps per logical pixel: 1 or 2
+    HBITMAP pictures = nullptr;           // 15 instrument pictures in a row
+    HBITMAP keyCaps = nullptr;            // released, no shift, up, down
+    std::array<HBITMAP, 14> fixedCaps{};  // by picture number from 128
+
+    HBITMAP FixedCap(int resource) const;
+};
+
+// The program's pictures, decoded once from the PNG files built into the program: the view's
+// and the toolbar's at 96 dpi and at double density, the splash at 96 dpi.
 class Artwork {
   public:
     Artwork();
@@ -20,31 +30,33 @@ class Artwork {
     Artwork(const Artwork&) = delete;
     Artwork& operator=(const Artwork&) = delete;
 
-    HBITMAP Pictures() const { return pictures_; }  // 15 instrument pictures in a row
-    HBITMAP KeyCaps() const { return keyCaps_; }    // released, no shift, up, down
-    HBITMAP Toolbar() const { return toolbar_; }    // 15 icons of 32 x 32 on the button face
+    // The pictures that suit a view drawn this many device pixels per logical pixel.
+    const ViewPictures& ForScale(double scale) const;
+    // 15 icons of 32 x 32 logical pixels on the button face, at density 1 or 2.
+    HBITMAP Toolbar(int density) const {
+        return density == 2 && toolbar2x_ ? toolbar2x_ : toolbar_;
+    }
     HBITMAP Splash() const { return splash_; }
-    // A fixed cap's picture by its number, 128..141.
-    HBITMAP FixedCap(int resource) const;
     // Pixel (0, 0) of the pictures: the window's background, so the pictures blend into it.
     Rgb Background() const { return background_; }
 
   private:
-    HBITMAP pictures_ = nullptr;
-    HBITMAP keyCaps_ = nullptr;
+    ViewPictures single_;
+    ViewPictures twice_;
     HBITMAP toolbar_ = nullptr;
+    HBITMAP toolbar2x_ = nullptr;
     HBITMAP splash_ = nullptr;
-    std::array<HBITMAP, 14> fixedCaps_{};
     Rgb background_ = kDefaultBackground;
     ULONG_PTR gdiplusToken_ = 0;
 };
 
-// The resource numbers of the pictures (RCDATA, PNG).
+// The resource numbers of the pictures (RCDATA, PNG); the double-density ones are 1000 higher.
 inline constexpr int kToolbarResource = 107;
 inline constexpr int kPicturesResource = 110;
 inline constexpr int kKeyCapsResource = 114;
 inline constexpr int kFirstFixedCapResource = 128;
 inline constexpr int kSplashResource = 200;
+inline constexpr int kDoubleDensityOffset = 1000;
 
 inline COLORREF ToColorRef(Rgb colour) {
     return RGB(colour.red, colour.green, colour.blue);

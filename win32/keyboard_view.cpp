@@ -14,13 +14,15 @@ namespace {
 // The size of a height of 0, whatever the resolution: 12 points at 96 dpi.
 constexpr int kLabelFontPixels = 16;
 
-// Copies part of a bitmap; nothing when the picture could not be loaded.
-void CopyImage(HDC dc, HDC images, HBITMAP bitmap, Rect to, Point from) {
+// Copies part of a picture to a logical place; from is in logical pixels too. Nothing when the
+// picture could not be loaded.
+void CopyImage(HDC dc, HDC images, HBITMAP bitmap, int density, Rect to, Point from) {
     if (bitmap == nullptr) {
         return;
     }
     SelectObject(images, bitmap);
-    BitBlt(dc, to.left, to.top, to.width, to.height, images, from.x, from.y, SRCCOPY);
+    StretchBlt(dc, to.left, to.top, to.width, to.height, images, from.x * density, from.y * density,
+               to.width * density, to.height * density, SRCCOPY);
 }
 
 // Darkens an area towards the blue of a pressed cap.
@@ -100,7 +102,7 @@ void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int
     }
 }
 
-void KeyboardView::Paint(HDC dc) const {
+void KeyboardView::Paint(HDC dc, const ViewPictures& pictures) const {
     HBRUSH background = CreateSolidBrush(ToColorRef(artwork_.Background()));
     const RECT all{0, 0, size_.width, size_.height};
     FillRect(dc, &all, background);
@@ -109,37 +111,37 @@ void KeyboardView::Paint(HDC dc) const {
     const int savedDc = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     // The picture goes under the keyboard: in a low window the two overlap.
-    PaintPicture(dc, images);
+    PaintPicture(dc, images, pictures);
     SelectObject(dc, labelFont_);
     for (int i = 0; i < kKeyTableSize; ++i) {
-        PaintCap(dc, images, i);
+        PaintCap(dc, images, pictures, i);
     }
-    PaintFixedCaps(dc, images);
+    PaintFixedCaps(dc, images, pictures);
     PaintTexts(dc);
     RestoreDC(dc, savedDc);
     DeleteDC(images);  // a memory context may be deleted with a bitmap selected
 }
 
-void KeyboardView::PaintPicture(HDC dc, HDC images) const {
+void KeyboardView::PaintPicture(HDC dc, HDC images, const ViewPictures& pictures) const {
     // Centred across the window and, vertically, between y = 32 and the keyboard.
     const int left = (size_.width - kPictureWidth) / 2;
     const int top = (origin_.y - 173) / 2 + 32;
     const int index = PictureIndex(performance_.channel, performance_.program);
-    CopyImage(dc, images, artwork_.Pictures(), Rect{left, top, kPictureWidth, kPictureHeight},
-              Point{index * kPictureWidth, 0});
+    CopyImage(dc, images, pictures.pictures, pictures.density,
+              Rect{left, top, kPictureWidth, kPictureHeight}, Point{index * kPictureWidth, 0});
     const int labelTop = (origin_.y - charSize_.height - 32) / 2 + 32;
     SelectObject(dc, windowFont_);
     DrawOpaqueText(dc, {left + kPictureWidth, labelTop}, InstrumentCaption(performance_));
 }
 
-void KeyboardView::PaintCap(HDC dc, HDC images, int keyIndex) const {
+void KeyboardView::PaintCap(HDC dc, HDC images, const ViewPictures& pictures, int keyIndex) const {
     const Rect cap = CapRect(origin_, keyIndex);
     if (cap.Empty()) {
         return;
     }
     const int shown = capShown_[size_t(keyIndex)];
-    if (artwork_.KeyCaps() != nullptr) {
-        CopyImage(dc, images, artwork_.KeyCaps(), cap, Point{shown * kCapWidth, 0});
+    if (pictures.keyCaps != nullptr) {
+        CopyImage(dc, images, pictures.keyCaps, pictures.density, cap, Point{shown * kCapWidth, 0});
     } else {
         HBRUSH plain = CreateSolidBrush(ToColorRef(kPlainCapColour));
         const RECT face{cap.left, cap.top, cap.left + cap.width - 1, cap.top + cap.height - 1};
@@ -173,7 +175,7 @@ void KeyboardView::PaintCap(HDC dc, HDC images, int keyIndex) const {
     }
 }
 
-void KeyboardView::PaintFixedCaps(HDC dc, HDC images) const {
+void KeyboardView::PaintFixedCaps(HDC dc, HDC images, const ViewPictures& pictures) const {
     const bool pedalDown = performance_.liveVoices[kPedalScanCode].sounding ||
                            performance_.playedVoices[kPedalScanCode].sounding;
     for (const FixedCapPlace& place : kFixedCapPlaces) {
@@ -181,7 +183,8 @@ void KeyboardView::PaintFixedCaps(HDC dc, HDC images) const {
         // Pressed: sunk by two pixels and in shade, as a held cap looks.
         const Rect cap{origin_.x + place.x, origin_.y + place.y + (pressed ? 2 : 0), place.width,
                        kCapHeight - (pressed ? 2 : 0)};
-        CopyImage(dc, images, artwork_.FixedCap(place.resource), cap, Point{0, 0});
+        CopyImage(dc, images, pictures.FixedCap(place.resource), pictures.density, cap,
+                  Point{0, 0});
         if (pressed) {
             Shade(dc, Rect{cap.left + 2, cap.top + 2, cap.width - 4, cap.height - 6});
         }

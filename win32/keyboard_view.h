@@ -12,10 +12,12 @@
 namespace plinkora {
 
 class Artwork;
+struct ViewPictures;
 
 // Paints the client area below the toolbar: the instrument's picture with its caption, the
 // keyboard with every cap labelled, the status and hint lines and the bars' captions. It paints
-// in the window's logical pixels (96 per inch); the window scales the picture to the screen.
+// in the window's logical pixels (96 per inch); the window's mapping mode scales them to the
+// screen.
 class KeyboardView final : public KeyCapPainter {
   public:
     KeyboardView(const Performance& performance, const Artwork& artwork, HFONT windowFont,
@@ -31,16 +33,17 @@ class KeyboardView final : public KeyCapPainter {
     // Called whenever the look of the area changes, with the logical rectangle to paint again.
     void SetInvalidate(void (*invalidate)(void* context, const Rect& area), void* context);
 
-    void Paint(HDC dc) const;
+    // Paints in logical pixels; the context's mapping mode takes them to the screen's.
+    void Paint(HDC dc, const ViewPictures& pictures) const;
     // Every cap shows its key released, and everything is painted again.
     void ResetCaps();
 
     void DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) override;
 
   private:
-    void PaintPicture(HDC dc, HDC images) const;
-    void PaintCap(HDC dc, HDC images, int keyIndex) const;
-    void PaintFixedCaps(HDC dc, HDC images) const;
+    void PaintPicture(HDC dc, HDC images, const ViewPictures& pictures) const;
+    void PaintCap(HDC dc, HDC images, const ViewPictures& pictures, int keyIndex) const;
+    void PaintFixedCaps(HDC dc, HDC images, const ViewPictures& pictures) const;
     void PaintTexts(HDC dc) const;
     void DrawOpaqueText(HDC dc, Point topLeft, const std::string& text) const;
 

@@ -242,9 +242,11 @@ void MainWindow::CreateToolbar() {
         return;
     }
     SetWindowSubclass(toolbar_, KeepKeysForWindow, 0, 0);
-    toolbarImages_ = ImageList_Create(32, 32, ILC_COLOR24, 15, 0);
-    if (services_.artwork.Toolbar() != nullptr) {
-        ImageList_Add(toolbarImages_, services_.artwork.Toolbar(), nullptr);
+    // Icons of double size from 144 dpi on, where the small ones would look lost.
+    const int density = GetDpiForWindow(window_) >= 144 ? 2 : 1;
+    toolbarImages_ = ImageList_Create(32 * density, 32 * density, ILC_COLOR24, 15, 0);
+    if (HBITMAP icons = services_.artwork.Toolbar(density)) {
+        ImageList_Add(toolbarImages_, icons, nullptr);
     }
     SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_));
     SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -325,29 +327,33 @@ void MainWindow::InvalidateLogical(void* self, const Rect& area) {
     InvalidateRect(window->window_, &at, FALSE);
 }
 
-// The whole view is painted into a picture of its logical size and copied to the screen,
-// scaled: nothing flickers, and a cap looks the same at every size.
+// The whole view is painted into a picture of the screen's size, in logical pixels that the
+// mapping mode scales: nothing flickers, and text and dots are drawn at the screen's own
+// resolution, the pictures from their double-density versions on a dense screen.
 void MainWindow::Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     if (view_ != nullptr) {
-        const Size logical = view_->LogicalSize();
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP picture =
-            CreateCompatibleBitmap(dc, std::max(1, logical.width), std::max(1, logical.height));
-        HGDIOBJ old = SelectObject(memory, picture);
-        view_->Paint(memory);
         RECT client;
         GetClientRect(window_, &client);
         const int top = ViewTop();
-        if (scale_ == 1.0) {
-            BitBlt(dc, 0, top, logical.width, logical.height, memory, 0, 0, SRCCOPY);
-        } else {
-            SetStretchBltMode(dc, HALFTONE);
-            SetBrushOrgEx(dc, 0, 0, nullptr);
-            StretchBlt(dc, 0, top, client.right, client.bottom - top, memory, 0, 0, logical.width,
-                       logical.height, SRCCOPY);
-        }
+        const int width = std::max(1L, client.right), height = std::max(1L, client.bottom - top);
+        HDC memory = CreateCompatibleDC(dc);
+        HBITMAP picture = CreateCompatibleBitmap(dc, width, height);
+        HGDIOBJ old = SelectObject(memory, picture);
+        constexpr int kUnit = 1000;
+        const int scaled = int(std::lround(kUnit * scale_));
+        SetMapMode(memory, MM_ANISOTROPIC);
+        SetWindowExtEx(memory, kUnit, kUnit, nullptr);
+        SetViewportExtEx(memory, scaled, scaled, nullptr);
+        // At the pictures' own size they are copied pixel for pixel.
+        const ViewPictures& pictures = services_.artwork.ForScale(scale_);
+        const bool exact = scale_ == double(pictures.density);
+        SetStretchBltMode(memory, exact ? COLORONCOLOR : HALFTONE);
+        SetBrushOrgEx(memory, 0, 0, nullptr);
+        view_->Paint(memory, pictures);
+        SetMapMode(memory, MM_TEXT);  // the copy below is in pixels on both sides
+        BitBlt(dc, 0, top, width, height, memory, 0, 0, SRCCOPY);
         SelectObject(memory, old);
         DeleteObject(picture);
         DeleteDC(memory);
