@@ -66,7 +66,10 @@ class MainWindow final : public ShellWindow, private RecoveryWindow {
     explicit MainWindow(const ShellServices& services);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR timer);
+    LRESULT OnNotify(NMHDR& header);
     bool Initialise(const std::string& commandLine);
+    void CreateBars();
     void CreateTransportButtons();
     void CreateToolbar();
     void MeasureFont();
@@ -117,6 +120,7 @@ class MainWindow final : public ShellWindow, private RecoveryWindow {
     std::unique_ptr<BarKeys> barKeys_;
     std::array<HWND, kTransportButtonCount> buttons_{};
     WindowLayout layout_;
+    std::wstring toolTip_;  // the text a tool tip shows, kept while it shows
     int mouseKey_ = kNoMouseKeyIndex;
     bool created_ = false;
 
