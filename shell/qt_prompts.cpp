@@ -49,18 +49,6 @@ FileDialogSetup SetupOf(FileDialogKind kind) {
     return {"Midi Files(*.mid)", "mid", true};
 }
 
-// The export dialog's file types, in the order offered; each one's kind and suffix.
-struct ExportType {
-    const char* filter;
-    ExportKind kind;
-    const char* suffix;
-};
-constexpr ExportType kExportTypes[] = {
-    {"Midi Files(*.mid)", ExportKind::StandardMidi, "mid"},
-    {"Midi Files as played, with octave shifts and pedal(*.mid)", ExportKind::MidiAsPlayed, "mid"},
-    {"WAV audio(*.wav)", ExportKind::WaveAudio, "wav"},
-};
-
 class QtProgress final : public ProgressShown {
   public:
     QtProgress(QWidget* owner, const QString& text)

@@ -48,17 +48,6 @@ void DrawOpaqueText(QPainter& painter, QPoint topLeft, const QString& text,
     painter.drawText(topLeft.x(), topLeft.y() + metrics.ascent(), text);
 }
 
-constexpr int kSpaceBarResource = 131;
-
-const FixedCapPlace& SpaceBarPlace() {
-    for (const FixedCapPlace& place : kFixedCapPlaces) {
-        if (place.resource == kSpaceBarResource) {
-            return place;
-        }
-    }
-    return kFixedCapPlaces.front();  // not reached: the table holds the space bar
-}
-
 void DrawDot(QPainter& painter, int centreX, int top) {
     painter.drawEllipse(QRectF(centreX - kDotSize / 2, top, kDotSize, kDotSize));
 }
@@ -170,14 +159,14 @@ void KeyboardView::DrawPedal() {
 }
 
 QRect KeyboardView::SpaceBarRect() const {
-    const FixedCapPlace& place = SpaceBarPlace();
+    const FixedCapPlace& place = kSpaceBarPlace;
     return QRect(origin_.x + place.x, origin_.y + place.y, place.width, kCapHeight);
 }
 
 void KeyboardView::PaintFixedCap(QPainter& painter, const FixedCapPlace& place) const {
     const QPoint topLeft(origin_.x + place.x, origin_.y + place.y);
     const QPixmap& picture = artwork::FixedCap(place.resource);
-    if (place.resource != kSpaceBarResource || !PedalShownDown()) {
+    if (place.resource != kSpaceBarPicture || !PedalShownDown()) {
         painter.drawPixmap(topLeft, picture);
         return;
     }
@@ -214,7 +203,7 @@ void KeyboardView::paintEvent(QPaintEvent* event) {
             }
         }
         if (pedalDrawnSincePaint_) {
-            PaintFixedCap(painter, SpaceBarPlace());
+            PaintFixedCap(painter, kSpaceBarPlace);
         }
     } else {
         painter.fillRect(event->region().boundingRect(), background_);

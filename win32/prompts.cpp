@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "win32/dialogs.h"
@@ -10,6 +11,8 @@
 #include "win32/text.h"
 
 namespace plinkora {
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -30,7 +33,7 @@ UINT BoxIcon(MessageIcon icon) {
 }
 
 struct FileDialogSetup {
-    const wchar_t* filter;  // pairs of strings, each ending in a NUL
+    std::wstring filter;  // pairs of strings, each ending in a NUL
     const wchar_t* suffix;
     bool save;
 };
@@ -38,13 +41,72 @@ struct FileDialogSetup {
 FileDialogSetup SetupOf(FileDialogKind kind) {
     switch (kind) {
         case FileDialogKind::OpenDocument:
-            return {L"Plinkora Files(*.plk)\0*.plk\0", L"plk", false};
+            return {L"Plinkora Files(*.plk)\0*.plk\0"s, L"plk", false};
         case FileDialogKind::SaveDocument:
-            return {L"Plinkora Files(*.plk)\0*.plk\0", L"plk", true};
+            return {L"Plinkora Files(*.plk)\0*.plk\0"s, L"plk", true};
         case FileDialogKind::ExportMidi:
             break;
     }
-    return {L"Midi Files(*.mid)\0*.mid\0", L"mid", true};
+    return {L"Midi Files(*.mid)\0*.mid\0"s, L"mid", true};
+}
+
+// The export's file types that are offered, in order.
+std::vector<ExportType> OfferedExportTypes(bool audioOffered) {
+    std::vector<ExportType> offered;
+    for (const ExportType& type : kExportTypes) {
+        if (type.kind != ExportKind::WaveAudio || audioOffered) {
+            offered.push_back(type);
+        }
+    }
+    return offered;
+}
+
+// A name typed without a suffix gets the one of the chosen type.
+std::string WithSuffix(std::string path, const ExportType& type) {
+    const size_t name = path.find_last_of("\\/") + 1;
+    if (path.find('.', name) == std::string::npos) {
+        path += std::string(".") + type.suffix;
+    }
+    return path;
+}
+
+// The open or save dialog; typeIndex, when given, is the file type offered first and then the
+// one chosen, counted from 1.
+std::optional<std::string> RunFileDialog(HWND owner, const FileDialogSetup& setup,
+                                         const std::string& lastPath, DWORD* typeIndex) {
+    std::wstring last = Wide(lastPath);
+    std::wstring folder;
+    if (!last.empty() && (last.back() == L'\\' || last.back() == L'/')) {
+        folder = last;  // a folder to start in, with no name offered
+        last.clear();
+    }
+    std::vector<wchar_t> file(32768, L'\0');
+    last.copy(file.data(), file.size() - 1);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = setup.filter.c_str();
+    dialog.nFilterIndex = typeIndex != nullptr ? *typeIndex : 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = DWORD(file.size());
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrDefExt = setup.suffix;
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    BOOL chosen = FALSE;
+    if (setup.save) {
+        dialog.Flags |= OFN_OVERWRITEPROMPT;  // asks before replacing an existing file
+        chosen = GetSaveFileNameW(&dialog);
+    } else {
+        dialog.Flags |= OFN_FILEMUSTEXIST;
+        chosen = GetOpenFileNameW(&dialog);
+    }
+    if (!chosen) {
+        return std::nullopt;
+    }
+    if (typeIndex != nullptr) {
+        *typeIndex = dialog.nFilterIndex;
+    }
+    return Utf8(file.data());
 }
 
 INT_PTR CALLBACK StandingWarningProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
@@ -104,36 +166,25 @@ Answer Win32Prompts::AskYesNoCancel(ShellWindow* owner, const std::string& capti
 
 std::optional<std::string> Win32Prompts::ChooseFile(ShellWindow* owner, FileDialogKind kind,
                                                     const std::string& lastPath) {
-    const FileDialogSetup setup = SetupOf(kind);
-    std::wstring last = Wide(lastPath);
-    std::wstring folder;
-    if (!last.empty() && (last.back() == L'\\' || last.back() == L'/')) {
-        folder = last;  // a folder to start in, with no name offered
-        last.clear();
+    return RunFileDialog(OwnerHandle(owner), SetupOf(kind), lastPath, nullptr);
+}
+
+std::optional<ExportChoice> Win32Prompts::ChooseExport(ShellWindow* owner,
+                                                       const std::string& lastPath,
+                                                       bool audioOffered) {
+    const std::vector<ExportType> offered = OfferedExportTypes(audioOffered);
+    FileDialogSetup setup{{}, L"mid", true};
+    for (const ExportType& type : offered) {
+        setup.filter += Wide(type.filter) + L'\0' + Wide(type.pattern) + L'\0';
     }
-    std::vector<wchar_t> file(32768, L'\0');
-    last.copy(file.data(), file.size() - 1);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = OwnerHandle(owner);
-    dialog.lpstrFilter = setup.filter;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = DWORD(file.size());
-    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    dialog.lpstrDefExt = setup.suffix;
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    BOOL chosen = FALSE;
-    if (setup.save) {
-        dialog.Flags |= OFN_OVERWRITEPROMPT;  // asks before replacing an existing file
-        chosen = GetSaveFileNameW(&dialog);
-    } else {
-        dialog.Flags |= OFN_FILEMUSTEXIST;
-        chosen = GetOpenFileNameW(&dialog);
-    }
-    if (!chosen) {
+    DWORD typeIndex = 1;
+    const std::optional<std::string> path =
+        RunFileDialog(OwnerHandle(owner), setup, lastPath, &typeIndex);
+    if (!path) {
         return std::nullopt;
     }
-    return Utf8(file.data());
+    const ExportType& type = offered[std::clamp<size_t>(typeIndex, 1, offered.size()) - 1];
+    return ExportChoice{WithSuffix(*path, type), type.kind};
 }
 
 void Win32Prompts::ShowDialog(ShellWindow* owner, DialogKind kind) {

@@ -23,6 +23,8 @@ class Win32Prompts final : public Prompts {
     void ShowStandingWarning(ShellWindow* owner, const std::string& caption,
                              const std::string& text) override;
     void WithdrawStandingWarning() override;
+    std::optional<ExportChoice> ChooseExport(ShellWindow* owner, const std::string& lastPath,
+                                             bool audioOffered) override;
 
     // The standing warning, for the message loop's dialog keys; null while none is up.
     HWND StandingWarning() const { return standingWarning_; }

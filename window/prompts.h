@@ -27,6 +27,20 @@ struct ExportChoice {
     ExportKind kind = ExportKind::StandardMidi;
 };
 
+// The export dialog's file types, in the order offered; each one's kind and suffix.
+struct ExportType {
+    const char* filter;  // the name, with the pattern in brackets
+    const char* pattern;
+    ExportKind kind;
+    const char* suffix;
+};
+inline constexpr ExportType kExportTypes[] = {
+    {"Midi Files(*.mid)", "*.mid", ExportKind::StandardMidi, "mid"},
+    {"Midi Files as played, with octave shifts and pedal(*.mid)", "*.mid", ExportKind::MidiAsPlayed,
+     "mid"},
+    {"WAV audio(*.wav)", "*.wav", ExportKind::WaveAudio, "wav"},
+};
+
 // A long piece of work shown to the user while it runs, with a way to cancel it; it is taken
 // away when this goes.
 class ProgressShown {

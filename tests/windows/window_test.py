@@ -81,6 +81,11 @@ def menu(window, digit, letter):
     time.sleep(0.4)
 
 
+def complete_midi(path):
+    data = open(path, "rb").read()
+    return data if data.startswith(b"MThd") and data.endswith(b"\xff\x2f\x00") else None
+
+
 def read_take(path):
     data = open(path, "rb").read()
     assert data[:4] == b"RIFF" and data[8:12] == b"PL  ", "not a Plinkora document"
@@ -142,6 +147,20 @@ def main():
         assert notes == expected, notes
         print("take.plk: key signature", key_signature, "events", notes)
 
+        # The export dialog's second file type writes the take as played: Shift+S an octave up.
+        exported = os.path.join(folder, "take.mid")
+        xdotool("windowactivate", "--sync", window)
+        menu(window, 4, "x")  # Export Midi file
+        dialog = wait_for("the export dialog", lambda: find_window("^Save"))
+        xdotool("windowactivate", "--sync", dialog)
+        xdotool("type", "--delay", "20", "Z:" + exported.replace("/", "\\"))
+        xdotool("key", "Tab", "Down", "Return")
+        wait_for("the take exported", lambda: os.path.exists(exported))
+        midi = wait_for("a whole MIDI file", lambda: complete_midi(exported))
+        assert bytes([0x90, 0x4C]) in midi and bytes([0x90, 0x36]) in midi, midi.hex()
+        print("take.mid as played:", len(midi), "bytes, Shift+S as note 0x4c")
+
+        window = find_window(r"^Plinkora - ")
         xdotool("windowactivate", "--sync", window)
         xdotool("key", "alt+F4")
         program.wait(timeout=20)
