@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Cross-builds the core library, plinkora-convert.exe and the core tests for 64-bit Windows with
-# MinGW-w64, and with --test runs those tests under Wine in a prefix made for the run:
+# Cross-builds Plinkora for 64-bit Windows with MinGW-w64: the program (win32/plinkora.exe),
+# plinkora-convert.exe and the tests, then the installer and the portable zip:
+#   BUILD_DIR/Plinkora-<version>-setup.exe, BUILD_DIR/Plinkora-<version>-windows.zip
+# With --test it runs the tests under Wine, in a prefix made for the run (the window and
+# installer tests make their own, on a virtual display):
 #   scripts/windows.sh [--test] [BUILD_DIR] [extra cmake arguments]     (default build-windows/)
 # -DPLINKORA_LINUX_CONVERT=PATH names a Linux plinkora-convert whose files and messages the
-# Windows one must match. The Windows program itself, a native front end over the same core,
-# is still to come: Qt for Windows cannot be had here.
+# Windows one must match.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 test=false
@@ -20,6 +22,10 @@ if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
     exit 1
 fi
 "$root/scripts/build.sh" "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" "$@"
+# The packages exist where the program and makensis do (configuring says which is missing).
+if grep -q "/plinkora_packages.dir$" "$build_dir/CMakeFiles/TargetDirectories.txt"; then
+    cmake --build "$build_dir" --target plinkora_packages -j "$(nproc)"
+fi
 $test || exit 0
 
 # A fresh prefix per run: nothing of an earlier run, or of the user's own Wine, takes part. Its
