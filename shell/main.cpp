@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     }
     plinkora::SteadyMillisecondClock clock;
     std::unique_ptr<plinkora::MainWindow> window =
-        plinkora::MainWindow::Create({*outputs, modifiers, prompts, clock}, document);
+        plinkora::MainWindow::Create({*outputs, modifiers, prompts, clock, synth.get()}, document);
     if (!window) {
         return 0;
     }

@@ -79,7 +79,8 @@ MainWindow::MainWindow(const ShellServices& services)
       playbackWaker_([this] { DrainPlayback(); }),
       playbackQueue_([this] { playbackWaker_.Wake(); }),
       scheduler_(playbackQueue_),
-      shell_{performance_, recording_, scheduler_, document_, *this, services.prompts},
+      shell_{performance_, recording_,       scheduler_,          document_,
+             *this,        services.prompts, services.synthesizer},
       keyInput_(
           NativeScanCodeOffset(), [this](const KeyStroke& key) { PlayOrMoveBar(key); },
           [this] { PressEscape(performance_); }) {
@@ -132,7 +133,7 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     menuBar()->setNativeMenuBar(false);
     new AltReleaseGuard(*menuBar());
     actions_ = BuildMenuBar(*menuBar(), performance_, [this](int id) { Command(id); },
-                            {services_.prompts.HasSynthesizer()});
+                            {services_.synthesizer != nullptr});
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
         // An open menu takes the keyboard: the releases of held keys would go to it.
         connect(menu, &QMenu::aboutToShow, this, [this] { ReleaseHeldKeys(); });

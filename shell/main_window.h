@@ -34,6 +34,7 @@ struct ShellServices {
     const ModifierKeys& modifiers;
     Prompts& prompts;
     const MillisecondClock& clock;
+    Synthesizer* synthesizer = nullptr;  // the built-in one, where it exists
 };
 
 // The program's only window: the keyboard view with the two bars and the five transport

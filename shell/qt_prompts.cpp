@@ -140,6 +140,9 @@ void QtPrompts::ShowDialog(ShellWindow* owner, DialogKind kind) {
         case DialogKind::Help:
             ShowHelp(Widget(owner));
             break;
+        case DialogKind::Synthesizer:
+            ShowSynthesizerDialog(owner);
+            break;
     }
 }
 
@@ -207,10 +210,6 @@ std::optional<ExportChoice> QtPrompts::ChooseExport(ShellWindow* owner, const st
         }
     }
     return choice;
-}
-
-std::unique_ptr<RenderTarget> QtPrompts::OfflineSynthesizer(uint32_t sampleRate) {
-    return synth_ ? synth_->OfflineRenderer(sampleRate) : nullptr;
 }
 
 std::unique_ptr<ProgressShown> QtPrompts::ShowProgress(ShellWindow* owner,

@@ -25,11 +25,8 @@ class QtPrompts final : public Prompts {
 
     std::optional<ExportChoice> ChooseExport(ShellWindow* owner, const std::string& lastPath,
                                              bool audioOffered) override;
-    std::unique_ptr<RenderTarget> OfflineSynthesizer(uint32_t sampleRate) override;
-    bool HasSynthesizer() const override { return synth_ != nullptr; }
     std::unique_ptr<ProgressShown> ShowProgress(ShellWindow* owner,
                                                 const std::string& text) override;
-    void ShowSynthesizerDialog(ShellWindow* owner) override;
 
     // The built-in synthesizer, where there is one; it must outlive these prompts' use.
     void SetSynthesizer(SynthControl* synth) { synth_ = synth; }
@@ -37,6 +34,7 @@ class QtPrompts final : public Prompts {
   private:
     // The owner as a widget: every window of this front end is one.
     static QWidget* Widget(ShellWindow* owner);
+    void ShowSynthesizerDialog(ShellWindow* owner);
 
     QPointer<QMessageBox> standingWarning_;
     SynthControl* synth_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "engine/devices/builtin_synth.h"
 #include "recording/offline_render.h"
+#include "window/shell.h"
 
 namespace plinkora {
 
@@ -25,7 +26,7 @@ void SaveSynthChoice(const QString& file, const SynthChoice& choice);
 
 // The built-in synthesizer as the dialog changes it: every change takes effect at once and is
 // remembered. Window thread.
-class SynthControl {
+class SynthControl final : public Synthesizer {
   public:
     SynthControl(BuiltInSynth& synth, QString settingsFile);
 
@@ -36,7 +37,7 @@ class SynthControl {
     void SetSound(const SynthSound& sound);
     // A synthesizer of its own for rendering offline, sounding as this one does; none when its
     // SoundFont no longer loads.
-    std::unique_ptr<RenderTarget> OfflineRenderer(uint32_t sampleRate) const;
+    std::unique_ptr<RenderTarget> OfflineRenderer(uint32_t sampleRate) const override;
 
   private:
     BuiltInSynth& synth_;

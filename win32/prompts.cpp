@@ -201,6 +201,8 @@ void Win32Prompts::ShowDialog(ShellWindow* owner, DialogKind kind) {
         case DialogKind::Help:
             ShowHelp(OwnerHandle(owner));
             break;
+        case DialogKind::Synthesizer:
+            break;  // this program has no built-in synthesizer
     }
 }
 

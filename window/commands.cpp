@@ -31,7 +31,7 @@ bool DispatchSingle(Shell& shell, int commandId) {
             shell.prompts.ShowDialog(owner, DialogKind::TipOfTheDay);
             break;
         case kSynthesizerCommand:
-            shell.prompts.ShowSynthesizerDialog(owner);
+            shell.prompts.ShowDialog(owner, DialogKind::Synthesizer);
             break;
         case kExportCommand:
             ExportCommand(shell);

@@ -5,8 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "recording/offline_render.h"
-
 namespace plinkora {
 
 class ShellWindow;
@@ -14,7 +12,8 @@ class ShellWindow;
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class Answer { Yes, No, Cancel };
 enum class FileDialogKind { OpenDocument, SaveDocument, ExportMidi };
-enum class DialogKind { TipsAtStartup, TipOfTheDay, About, Help };
+// Synthesizer is the built-in synthesizer's dialog, only where there is one.
+enum class DialogKind { TipsAtStartup, TipOfTheDay, About, Help, Synthesizer };
 
 // What "Export" writes, chosen by the file type of the export dialog.
 enum class ExportKind {
@@ -87,14 +86,6 @@ class Prompts {
         }
         return ExportChoice{*path, ExportKind::StandardMidi};
     }
-    // The built-in synthesizer rendering offline at sampleRate, with the SoundFont, volume and
-    // effects it plays with now; none where the front end has none (WAV export is then not
-    // offered).
-    virtual std::unique_ptr<RenderTarget> OfflineSynthesizer(uint32_t sampleRate) {
-        static_cast<void>(sampleRate);
-        return nullptr;
-    }
-    virtual bool HasSynthesizer() const { return false; }
     // Progress of a long export, with Cancel. The default shows nothing and never cancels.
     virtual std::unique_ptr<ProgressShown> ShowProgress(ShellWindow* owner,
                                                         const std::string& text) {
@@ -102,8 +93,6 @@ class Prompts {
         static_cast<void>(text);
         return nullptr;
     }
-    // The synthesizer's SoundFont, volume and effects; only where HasSynthesizer.
-    virtual void ShowSynthesizerDialog(ShellWindow* owner) { static_cast<void>(owner); }
 };
 
 }  // namespace plinkora

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/performance.h"
+#include "recording/offline_render.h"
 #include "recording/recording.h"
 #include "recording/scheduler.h"
 #include "window/prompts.h"
@@ -27,6 +28,15 @@ class ShellWindow : public EngineView {
     virtual void SetTitle(const std::string& title) = 0;
 };
 
+// The built-in synthesizer as the commands see it, where the front end has one.
+class Synthesizer {
+  public:
+    virtual ~Synthesizer() = default;
+    // A synthesizer of its own rendering offline at sampleRate, sounding as this one does now
+    // (SoundFont, volume, effects); none when that cannot be made.
+    virtual std::unique_ptr<RenderTarget> OfflineRenderer(uint32_t sampleRate) const = 0;
+};
+
 // Everything a command works on. The window owns the parts; the commands are free functions.
 struct Shell {
     Performance& performance;
@@ -35,6 +45,7 @@ struct Shell {
     DocumentState& document;
     ShellWindow& window;
     Prompts& prompts;
+    Synthesizer* synthesizer = nullptr;  // none without the built-in synthesizer
 };
 
 }  // namespace plinkora

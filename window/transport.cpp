@@ -90,7 +90,8 @@ bool InKeySignatureRange(int32_t id) {
 // with progress and Cancel. A cancelled export leaves nothing and says nothing.
 void ExportAudio(Shell& shell) {
     const DocumentState& document = shell.document;
-    std::unique_ptr<RenderTarget> synth = shell.prompts.OfflineSynthesizer(kWaveSampleRate);
+    std::unique_ptr<RenderTarget> synth =
+        shell.synthesizer ? shell.synthesizer->OfflineRenderer(kWaveSampleRate) : nullptr;
     if (!synth) {
         ShowDocumentError(shell, kCannotWrite, document.exportTitle);
         return;
@@ -251,7 +252,7 @@ void LoadCommand(Shell& shell) {
 void ExportCommand(Shell& shell) {
     DocumentState& document = shell.document;
     std::optional<ExportChoice> choice = shell.prompts.ChooseExport(
-        &shell.window, document.exportPath, shell.prompts.HasSynthesizer());
+        &shell.window, document.exportPath, shell.synthesizer != nullptr);
     if (!choice) {
         return;
     }

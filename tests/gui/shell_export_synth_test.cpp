@@ -51,7 +51,7 @@ class ExportTest : public ShellTest {
         if (!std::filesystem::exists(kSoundFont)) {
             GTEST_SKIP() << kSoundFont << " is not installed";
         }
-        prompts_.synthesizer = [](uint32_t rate) -> std::unique_ptr<RenderTarget> {
+        synthesizer_.make = [](uint32_t rate) -> std::unique_ptr<RenderTarget> {
             BuiltInSynth* synth = nullptr;
             auto made = BuiltInSynth::Create(kSoundFont, rate);
             synth = made.get();
@@ -133,7 +133,7 @@ TEST_F(ExportTest, ACancelledWaveExportLeavesNoFileAndKeepsTheEarlierOne) {
 }
 
 TEST_F(ExportTest, WithoutASynthesizerTheMenuAndTheExportOfferNoAudio) {
-    prompts_.synthesizer = nullptr;
+    synthesizer_.make = nullptr;
     MainWindow& window = Start();
     EXPECT_EQ(window.Action(kSynthesizerCommand), nullptr);
     RecordTake();

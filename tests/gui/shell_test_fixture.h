@@ -70,10 +70,6 @@ struct ScriptedPrompts final : Prompts {
         }
         return Next<std::optional<ExportChoice>>(exports, std::nullopt);
     }
-    std::unique_ptr<RenderTarget> OfflineSynthesizer(uint32_t sampleRate) override {
-        return synthesizer ? synthesizer(sampleRate) : nullptr;
-    }
-    bool HasSynthesizer() const override { return synthesizer != nullptr; }
     std::unique_ptr<ProgressShown> ShowProgress(ShellWindow*, const std::string& text) override {
         struct Shown final : ProgressShown {
             explicit Shown(ScriptedPrompts& prompts) : prompts(prompts) {}
@@ -97,10 +93,17 @@ struct ScriptedPrompts final : Prompts {
     bool standingWarningUp = false;
     std::deque<std::optional<ExportChoice>> exports;
     bool exportOffersAudio = false;
-    std::function<std::unique_ptr<RenderTarget>(uint32_t)> synthesizer;
     std::vector<std::string> progressTexts;
     std::vector<double> progress;
     size_t cancelAfter = SIZE_MAX;  // Cancel pressed at this report
+};
+
+// A built-in synthesizer whose offline renderings the test makes; none unless it says how.
+struct ScriptedSynthesizer final : Synthesizer {
+    std::unique_ptr<RenderTarget> OfflineRenderer(uint32_t sampleRate) const override {
+        return make ? make(sampleRate) : nullptr;
+    }
+    std::function<std::unique_ptr<RenderTarget>(uint32_t)> make;
 };
 
 struct ManualClock final : MillisecondClock {
@@ -147,7 +150,9 @@ class ShellTest : public ::testing::Test {
   protected:
     // Creates, shows and activates the window, as the program does.
     MainWindow& Start(const std::string& commandLine = {}) {
-        window_ = MainWindow::Create({outputs_, modifiers_, prompts_, clock_}, commandLine);
+        window_ = MainWindow::Create(
+            {outputs_, modifiers_, prompts_, clock_, synthesizer_.make ? &synthesizer_ : nullptr},
+            commandLine);
         EXPECT_NE(window_, nullptr);
         window_->show();
         window_->activateWindow();
@@ -222,6 +227,7 @@ class ShellTest : public ::testing::Test {
     CapturingMidiOutputs outputs_{2};
     FakeModifiers modifiers_;
     ScriptedPrompts prompts_;
+    ScriptedSynthesizer synthesizer_;
     ManualClock clock_;
     std::unique_ptr<MainWindow> window_;
     uint64_t timestamp_ = 1000;
