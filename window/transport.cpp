@@ -9,6 +9,7 @@
 #include "recording/document.h"
 #include "recording/midi_export.h"
 #include "recording/playback.h"
+#include "recording/utf8_path.h"
 #include "recording/wave_export.h"
 #include "window/command_ids.h"
 
@@ -30,8 +31,9 @@ bool DeviceReady(Shell& shell) {
     return false;
 }
 
+// Through the UTF-8 helpers: on Windows a plain path would go through the local code page.
 std::string FileTitle(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
+    return Utf8FromPath(PathFromUtf8(path).filename());
 }
 
 // Asks for a file, keeping the previous name when the dialog is cancelled.
@@ -78,8 +80,8 @@ void ApplyLoadedDocument(Shell& shell, const DocumentContents& loaded, bool atSt
 void ForgetFailedDocument(Shell& shell) {
     DocumentState& document = shell.document;
     document.documentTitle.clear();
-    const std::filesystem::path folder = std::filesystem::path(document.documentPath).parent_path();
-    document.documentPath = folder.empty() ? std::string() : (folder / "").string();
+    const std::filesystem::path folder = PathFromUtf8(document.documentPath).parent_path();
+    document.documentPath = folder.empty() ? std::string() : Utf8FromPath(folder / "");
 }
 
 bool InKeySignatureRange(int32_t id) {
@@ -272,9 +274,11 @@ void ExportCommand(Shell& shell) {
     }
 }
 
+// The title is the document's name, as after Load: a document opened from a file manager comes
+// with its whole path.
 bool LoadStartupDocument(Shell& shell, const std::string& commandLine) {
     DocumentState& document = shell.document;
-    document.documentTitle = commandLine;
+    document.documentTitle = FileTitle(commandLine);
     document.documentPath = commandLine;
     DocumentContents loaded;
     if (const DocumentResult read = LoadDocument(document.documentPath, loaded); !read.Ok()) {

@@ -127,7 +127,7 @@ class CommandLineTest : public ShellTest {
 
 TEST_F(CommandLineTest, DocumentLoadsAndPlaysOnceWhenTheDeviceIsOpen) {
     MainWindow& window = Start(path_);
-    EXPECT_EQ(Title(), "Plinkora - [" + path_ + "]");
+    EXPECT_EQ(Title(), "Plinkora - [tune one.plk]");  // the name, as after Load
     EXPECT_TRUE(Checked(1298));
     EXPECT_TRUE(Checked(1333));
     EXPECT_EQ(window.recording().RecordedCount(), 2u);
