@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "engine/midi_output.h"
 
@@ -39,13 +40,15 @@ class WinmmOutputs;
 
 class WinmmDevice final : public MidiDevice {
   public:
-    WinmmDevice(WinmmOutputs& outputs, HMIDIOUT handle) : outputs_(outputs), handle_(handle) {}
+    WinmmDevice(WinmmOutputs& outputs, HMIDIOUT handle, UINT_PTR device, std::string name)
+        : outputs_(outputs), handle_(handle), device_(device), name_(std::move(name)) {}
     ~WinmmDevice() override;
 
     bool Send(uint32_t word) noexcept override;
     bool Lost() const noexcept override { return lost_; }
 
-    // Whether the driver still answers for the handle; a device that went away is marked lost.
+    // Whether the system still has the device under its number and name; one that went away
+    // (or whose number now names another) is marked lost.
     bool StillThere() noexcept;
 
   private:
@@ -53,6 +56,8 @@ class WinmmDevice final : public MidiDevice {
 
     WinmmOutputs& outputs_;
     HMIDIOUT handle_;
+    UINT_PTR device_;
+    std::string name_;
     bool lost_ = false;
 };
 
@@ -73,7 +78,8 @@ class WinmmOutputs final : public MidiOutputs {
         if (midiOutOpen(&handle, device, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
             return nullptr;
         }
-        auto opened = std::make_unique<WinmmDevice>(*this, handle);
+        auto opened = std::make_unique<WinmmDevice>(*this, handle, device,
+                                                    CapsName(device).value_or(std::string()));
         open_.insert(opened.get());
         return opened;
     }
@@ -132,9 +138,7 @@ bool WinmmDevice::Send(uint32_t word) noexcept {
 }
 
 bool WinmmDevice::StillThere() noexcept {
-    MIDIOUTCAPSW caps{};
-    if (!lost_ && midiOutGetDevCapsW(reinterpret_cast<UINT_PTR>(handle_), &caps, sizeof caps) !=
-                      MMSYSERR_NOERROR) {
+    if (!lost_ && CapsName(device_) != name_) {
         lost_ = true;
     }
     return !lost_;

@@ -40,7 +40,8 @@ def wait_for(what, check, seconds=30):
 
 
 def find_window(name):
-    found = subprocess.run(["xdotool", "search", "--name", name], capture_output=True, text=True)
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                           capture_output=True, text=True)
     return found.stdout.split()[0] if found.returncode == 0 and found.stdout.split() else None
 
 
@@ -62,20 +63,21 @@ def words():
 
 
 def press(window, key, modifier=None, tint=None):
-    """Holds a key (with Shift or Ctrl held first), checks the lit cap, lets go."""
+    """Holds a key (with Shift or Ctrl held first) as typed on the keyboard, to the window with
+    the focus, checks the lit cap, lets go."""
     if modifier:
-        xdotool("keydown", "--window", window, modifier)
-    xdotool("keydown", "--window", window, key)
+        xdotool("keydown", modifier)
+    xdotool("keydown", key)
     if tint:
         wait_for(f"{key} lit in {tint}", lambda: pixels(window)[tint] > 0, 5)
-    xdotool("keyup", "--window", window, key)
+    xdotool("keyup", key)
     if modifier:
-        xdotool("keyup", "--window", window, modifier)
+        xdotool("keyup", modifier)
     time.sleep(0.2)
 
 
-def menu(window, digit, letter):
-    xdotool("key", "--window", window, f"alt+{digit}")
+def menu(digit, letter):
+    xdotool("key", f"alt+{digit}")
     time.sleep(0.4)
     xdotool("key", letter)
     time.sleep(0.4)
@@ -116,20 +118,33 @@ def main():
         assert "90 3c 7f" in words() and "80 3c 00" in words(), words()
         print("A (scan code 0x1E) lit its cap and sounded:", words())
 
-        xdotool("key", "--window", window, "alt+d")
+        # The device pulled out: the next key finds it gone, and the window shows it closed with
+        # the warning. Put back, it opens again by itself, the warning goes and keys play.
+        open(CAPTURE + ".unplugged", "w").close()
+        press(window, "a")
+        wait_for("the lost device's warning", lambda: find_window("^Plinkora$"), 10)
+        os.remove(CAPTURE + ".unplugged")
+        wait_for("the warning withdrawn", lambda: not find_window("^Plinkora$"), 10)
+        xdotool("windowactivate", "--sync", window)
+        heard = len(words())
+        press(window, "a", tint=BLUE)
+        assert "90 3c 7f" in words()[heard:], words()
+        print("Unplugged and back: warned, reopened by itself, and A sounded again")
+
+        xdotool("key", "alt+d")
         time.sleep(0.3)
-        menu(window, 4, "r")  # Begin to Record
+        menu(4, "r")  # Begin to Record
         press(window, "a", tint=BLUE)
         press(window, "s", "shift", PINK)
         press(window, "d", "ctrl", GREEN)
-        menu(window, 4, "e")  # End Recording
+        menu(4, "e")  # End Recording
         played = words()
         for word in ("90 3e 7f", "90 4c 7f", "90 36 7f", "80 36 00"):
             assert word in played, f"{word} missing from {played}"
         print("Under 1=D: A, Shift+S and Ctrl+D sounded", played[-6:])
 
         take = os.path.join(folder, "take.plk")
-        menu(window, 4, "a")  # Save as
+        menu(4, "a")  # Save as
         dialog = wait_for("the Save As dialog", lambda: find_window("^Save"))
         xdotool("windowactivate", "--sync", dialog)
         xdotool("type", "--delay", "20", "Z:" + take.replace("/", "\\"))
@@ -150,7 +165,7 @@ def main():
         # The export dialog's second file type writes the take as played: Shift+S an octave up.
         exported = os.path.join(folder, "take.mid")
         xdotool("windowactivate", "--sync", window)
-        menu(window, 4, "x")  # Export Midi file
+        menu(4, "x")  # Export Midi file
         dialog = wait_for("the export dialog", lambda: find_window("^Save"))
         xdotool("windowactivate", "--sync", dialog)
         xdotool("type", "--delay", "20", "Z:" + exported.replace("/", "\\"))

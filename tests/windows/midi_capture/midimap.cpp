@@ -5,6 +5,7 @@
 //   "90 3c 7f"   a short message, as many bytes as its status byte says it has
 //   "f0 .. f7"   a long (system exclusive) message
 //   "reset"      midiOutReset
+// While "<capture file>.unplugged" exists it acts as a device that was pulled out.
 // The file is named, as a Windows path in UTF-8, by midimap-capture.txt in the system folder
 // (scripts/wine-midi-capture.sh writes it). Each line is appended and handed to the system at
 // once, so a test reads it while the program runs. Wine does not count the mapper, so
@@ -62,6 +63,16 @@ void AppendLine(const char* line) {
     WriteFile(file, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
     FlushFileBuffers(file);
     CloseHandle(file);
+}
+
+// A test pulls the device out by making "<capture file>.unplugged": it then refuses openings
+// and messages as a driver whose hardware went away does, until the file goes again.
+bool Unplugged() {
+    wchar_t path[4 * MAX_PATH + 16];
+    if (!ReadCapturePath(path, 4 * MAX_PATH))
+        return false;
+    wcscat(path, L".unplugged");
+    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // How many bytes a short message whose first byte is `status` has. A data byte first is a
@@ -187,11 +198,15 @@ extern "C" DWORD WINAPI modMessage(UINT, UINT message, DWORD_PTR user, DWORD_PTR
         case MODM_GETDEVCAPS:
             return FillCaps(reinterpret_cast<MIDIOUTCAPSW*>(param1), param2);
         case MODM_OPEN:
+            if (Unplugged())
+                return MMSYSERR_NODRIVER;
             return Open(reinterpret_cast<DWORD_PTR*>(user),
                         reinterpret_cast<const MIDIOPENDESC*>(param1), param2);
         case MODM_CLOSE:
             return Close(client);
         case MODM_DATA:
+            if (Unplugged())
+                return MMSYSERR_NODRIVER;
             WriteShortMessage(param1);
             return MMSYSERR_NOERROR;
         case MODM_PREPARE:
