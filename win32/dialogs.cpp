@@ -22,6 +22,13 @@ TipState tipState;
 bool tipsAvailable = false;
 std::string tipsLogPath = kTipsLogName;
 
+// The program's own icon on a dialog's title bar, not the system's default.
+void ShowProgramIcon(HWND dialog) {
+    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"Plinkora");
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
 // ---- splash
 
 LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -89,6 +96,7 @@ INT_PTR CALLBACK TipBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam
         case WM_INITDIALOG:
             SetWindowLongPtrW(box, DWLP_USER, lParam);
             state = reinterpret_cast<TipBoxState*>(lParam);
+            ShowProgramIcon(box);
             CheckDlgButton(box, IDC_TIP_AT_STARTUP,
                            state->rules.ShowAtStartup() ? BST_CHECKED : BST_UNCHECKED);
             ShowTip(box, *state, state->rules.Open());
@@ -124,6 +132,7 @@ INT_PTR CALLBACK AboutBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
         case WM_INITDIALOG: {
             const auto* artwork = reinterpret_cast<const Artwork*>(lParam);
+            ShowProgramIcon(box);
             SendDlgItemMessageW(box, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                                 reinterpret_cast<LPARAM>(artwork->Splash()));
             LOGFONTW title{};
