@@ -83,7 +83,7 @@ std::vector<uint8_t> BuildTrack(std::span<const EventRecord> events, int32_t tra
     uint64_t pendingTicks = 0;
     for (const EventRecord& e : events) {
         pendingTicks += DelayToTicks(e.delay_ms);
-        if (asPlayed && ScanCodeOf(e.key_param) == kPedalScanCode) {
+        if (ScanCodeOf(e.key_param) == kPedalScanCode) {
             PutVariableLength(track, pendingTicks);
             pendingTicks = 0;
             PutPedal(track, channel, e.message == kKeyDown);

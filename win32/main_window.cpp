@@ -130,7 +130,7 @@ MainWindow::~MainWindow() {
     DeleteObject(buttonFont_);
 }
 
-// Once, whichever comes first: the window's destruction or the object's.
+// At the window's destruction and again at the object's: the second time finds nothing to do.
 void MainWindow::Destroy() {
     services_.outputs.SetLossListener({});
     // The scheduler reads the playback copy: it stops before the lists go.

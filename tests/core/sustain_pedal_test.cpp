@@ -133,24 +133,30 @@ TEST_F(PedalFiles, ADocumentKeepsThePedalAsSpaceBarEvents) {
     EXPECT_EQ(loaded.events, kPedalTake);
 }
 
-TEST(PedalExport, AsPlayedThePedalIsControlChange64OnEachTrack) {
+TEST(PedalExport, ThePedalIsControlChange64OnEachTrackOfBothKinds) {
     // 1000 ms = 252 ticks (81 7C), 500 ms = 126 ticks (7E).
     const std::string tempo = "00FF5103 0B96C6 ";
     const Bytes melody = Hex(tempo +
                              "00C000 0090487F 817CB0407F 7E80487F 7EB04000 830F900100 "
                              "00800100 00FF2F00");
     const Bytes bourdon = Hex(tempo + "00CF00 009F3C7F 817CBF407F 7E8F3C7F 7EBF4000 00FF2F00");
-    const std::optional<Bytes> file = BuildMidiFile(kPedalTake, 1297, 0, true, true);
-    ASSERT_TRUE(file);
-    EXPECT_NE(std::search(file->begin(), file->end(), melody.begin(), melody.end()), file->end());
-    EXPECT_NE(std::search(file->begin(), file->end(), bourdon.begin(), bourdon.end()), file->end());
-}
-
-// As a key that plays no note: its time goes to the next event.
-TEST(PedalExport, TheStandardFileLeavesThePedalOut) {
-    EventList silentKey = kPedalTake;
-    silentKey[1].key_param = silentKey[3].key_param = KeyParam(0);
-    EXPECT_EQ(BuildMidiFile(kPedalTake, 1297, 0, true), BuildMidiFile(silentKey, 1297, 0, true));
+    for (const bool asPlayed : {true, false}) {
+        // The take's only shifted key is A, an octave up as played, at its own octave else.
+        const std::optional<Bytes> file = BuildMidiFile(kPedalTake, 1297, 0, true, asPlayed);
+        ASSERT_TRUE(file);
+        const Bytes shown = asPlayed ? melody
+                                     : Hex(tempo +
+                                           "00C000 00903C7F 817CB0407F 7E803C7F "
+                                           "7EB04000 830F900100 00800100 00FF2F00");
+        EXPECT_NE(std::search(file->begin(), file->end(), shown.begin(), shown.end()), file->end())
+            << asPlayed;
+        const Bytes low = asPlayed ? bourdon
+                                   : Hex(tempo +
+                                         "00CF00 009F307F 817CBF407F 7E8F307F "
+                                         "7EBF4000 00FF2F00");
+        EXPECT_NE(std::search(file->begin(), file->end(), low.begin(), low.end()), file->end())
+            << asPlayed;
+    }
 }
 
 }  // namespace
