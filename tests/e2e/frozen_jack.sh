@@ -69,7 +69,8 @@ echo "the synthesizer is back by itself"
 
 say "choosing the own port while the server is frozen"
 freeze
-xdotool key alt+6 sleep 0.5 key Up
+# The own port stands just above Synthesizer..., the menu's last item.
+xdotool key alt+6 sleep 0.5 key Up Up
 answer "the own port chosen" Return
 one_warning "the own port the server did not answer"
 dismiss

@@ -82,12 +82,12 @@ sleep 1
 xdotool windowfocus --sync "$window"
 port_gone || fail "the port exists before it was chosen"
 
-say "choosing the last item of the Device menu"
+say "choosing Plinkora output port, the Device menu's last item before Synthesizer..."
 # A busy machine may show the menu late: the choice is made again while no port shows.
 for attempt in 1 2 3; do
     xdotool windowfocus --sync "$window" key alt+6 sleep 1
     ((attempt == 1)) && screenshot device-menu
-    xdotool key Up sleep 0.3 key Return
+    xdotool key Up Up sleep 0.3 key Return
     wait_for $app 3 port_listed && break
 done
 port_listed || fail "no port Plinkora:midi_out after choosing it"
