@@ -7,7 +7,9 @@
 // stored EventRecord) and starts the note in engine/notes.cpp, which engine/midi_output.cpp
 // turns into a MIDI word for the device: the built-in synthesizer
 // (engine/devices/builtin_synth.cpp) or a MIDI port (engine/devices/midi_ports.cpp; Plinkora's own
-// JACK port in engine/devices/jack_midi_port.cpp).
+// JACK port in engine/devices/jack_midi_port.cpp). On Windows, win32/main_window_messages.cpp
+// takes WM_KEYDOWN and WM_KEYUP, win32/key_input.cpp reads the scan code from the key data, and
+// the word goes to a WinMM output (engine/devices/winmm_outputs.cpp).
 //
 // A menu command: shell/menu_bar.cpp builds the Qt menus from window/menu_table.cpp; a chosen
 // item's identifier (window/command_ids.h) goes to DispatchCommand in window/commands.cpp,

@@ -65,7 +65,7 @@ class MainWindow final : public ShellWindow, private RecoveryWindow {
   private:
     explicit MainWindow(const ShellServices& services);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR timer);
     LRESULT OnNotify(NMHDR& header);
     bool Initialise(const std::string& commandLine);

@@ -99,10 +99,10 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     if (self == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    return self->Handle(message, wParam, lParam);
+    return self->OnMessage(message, wParam, lParam);
 }
 
-LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SIZE:
             ApplyLayout();
