@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Plinkora needs that are missing: "build" for building and
 # running the program, "test" for that plus everything the test suite uses (the Windows build
-# too: MinGW-w64, GoogleTest's sources, Wine to run it, NSIS for its installer, openbox for its
-# window under Xvfb), "package" for building plus what making the Debian package takes.
+# too: MinGW-w64, GoogleTest's sources, Wine to run it, NSIS for its installer, Free Pascal's
+# chmcmd (fp-utils) for its help file, openbox for its window under Xvfb), "package" for
+# building plus what making the Debian package takes.
 set -euo pipefail
 
 build_packages=(
@@ -19,7 +20,7 @@ test_packages=(
     pulseaudio pulseaudio-utils jackd2
     imagemagick
     dbus at-spi2-core python3-pyatspi
-    g++-mingw-w64-x86-64-posix googletest wine wine64 nsis openbox
+    g++-mingw-w64-x86-64-posix googletest wine wine64 nsis openbox fp-utils
 )
 # dpkg-shlibdeps finds the package's dependencies for CPack.
 package_packages=(dpkg-dev file)
