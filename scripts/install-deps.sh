@@ -9,6 +9,7 @@ set -euo pipefail
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6 libxkbcommon-x11-dev
+    qt6-wayland libwayland-dev
     libfluidsynth-dev librtmidi-dev libpulse-dev libjack-jackd2-dev
     timgm6mb-soundfont fonts-liberation2
 )
@@ -20,6 +21,7 @@ test_packages=(
     pulseaudio pulseaudio-utils jackd2
     imagemagick
     dbus at-spi2-core python3-pyatspi
+    sway xwayland grim
     g++-mingw-w64-x86-64-posix googletest wine wine64 nsis openbox fp-utils
 )
 # dpkg-shlibdeps finds the package's dependencies for CPack.
