@@ -98,6 +98,7 @@ Artwork::Artwork() {
     toolbar_ = LoadPng(kToolbarResource, GetSysColor(COLOR_BTNFACE));
     toolbar2x_ = LoadPng(kDoubleDensityOffset + kToolbarResource, GetSysColor(COLOR_BTNFACE));
     splash_ = LoadPng(kSplashResource, RGB(0, 0, 0));
+    splash2x_ = LoadPng(kDoubleDensityOffset + kSplashResource, RGB(0, 0, 0));
 }
 
 Artwork::~Artwork() {
@@ -106,13 +107,17 @@ Artwork::~Artwork() {
     DeleteObject(toolbar_);
     DeleteObject(toolbar2x_);
     DeleteObject(splash_);
+    DeleteObject(splash2x_);
     if (gdiplusToken_ != 0) {
         Gdiplus::GdiplusShutdown(gdiplusToken_);
     }
 }
 
+HBITMAP Artwork::Splash(double scale) const {
+    return scale >= kDoubleDensityFrom && splash2x_ != nullptr ? splash2x_ : splash_;
+}
+
 const ViewPictures& Artwork::ForScale(double scale) const {
-    constexpr double kDoubleDensityFrom = 1.25;  // 120 dpi
     if (scale >= kDoubleDensityFrom && twice_.pictures != nullptr) {
         return twice_;
     }

@@ -37,6 +37,9 @@ class Artwork {
         return density == 2 && toolbar2x_ ? toolbar2x_ : toolbar_;
     }
     HBITMAP Splash() const { return splash_; }
+    // The 200 x 200 picture to be drawn this many device pixels per logical pixel: from 120 dpi
+    // the double-density one.
+    HBITMAP Splash(double scale) const;
     // Pixel (0, 0) of the pictures: the window's background, so the pictures blend into it.
     Rgb Background() const { return background_; }
 
@@ -46,6 +49,7 @@ class Artwork {
     HBITMAP toolbar_ = nullptr;
     HBITMAP toolbar2x_ = nullptr;
     HBITMAP splash_ = nullptr;
+    HBITMAP splash2x_ = nullptr;
     Rgb background_ = kDefaultBackground;
     ULONG_PTR gdiplusToken_ = 0;
 };
@@ -57,6 +61,7 @@ inline constexpr int kKeyCapsResource = 114;
 inline constexpr int kFirstFixedCapResource = 128;
 inline constexpr int kSplashResource = 200;
 inline constexpr int kDoubleDensityOffset = 1000;
+inline constexpr double kDoubleDensityFrom = 1.25;  // 120 dpi
 
 inline COLORREF ToColorRef(Rgb colour) {
     return RGB(colour.red, colour.green, colour.blue);

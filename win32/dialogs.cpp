@@ -6,8 +6,10 @@
 #include <optional>
 
 #include "win32/artwork.h"
+#include "win32/dialog_layout.h"
 #include "win32/resource_ids.h"
 #include "win32/text.h"
+#include "win32/text_drawing.h"
 #include "window/tips.h"
 
 namespace plinkora {
@@ -79,7 +81,26 @@ std::wstring TipForDisplay(std::string_view tip) {
 struct TipBoxState {
     TipBoxRules rules;
     bool ended = false;
+    HFONT font = nullptr;  // the tip's, while the box is open
 };
+
+// The Linux program's tip box, on its grid of two pixels: the classic box's proportions.
+void LayOutTipBox(HWND box) {
+    LayOutInPixels(box, {420, 232},
+                   {
+                       {IDC_TIP_TEXT, {14, 14, 392, 158}},
+                       {IDC_TIP_AT_STARTUP, {14, 198, 160, 20}},
+                       {IDC_TIP_NEXT, {196, 190, 100, 28}},
+                       {IDCANCEL, {306, 190, 100, 28}},
+                   });
+}
+
+void SetTipFont(HWND box, TipBoxState& state) {
+    HFONT font = CreateFontByPoints(GetDpiForWindow(box), kTextFace, 120, 0);
+    SendDlgItemMessageW(box, IDC_TIP_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    DeleteObject(state.font);
+    state.font = font;
+}
 
 void ShowTip(HWND box, TipBoxState& state, std::optional<std::string_view> tip) {
     if (!tip) {
@@ -97,10 +118,20 @@ INT_PTR CALLBACK TipBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam
             SetWindowLongPtrW(box, DWLP_USER, lParam);
             state = reinterpret_cast<TipBoxState*>(lParam);
             ShowProgramIcon(box);
+            LayOutTipBox(box);
+            SetTipFont(box, *state);
             CheckDlgButton(box, IDC_TIP_AT_STARTUP,
                            state->rules.ShowAtStartup() ? BST_CHECKED : BST_UNCHECKED);
             ShowTip(box, *state, state->rules.Open());
             SetFocus(GetDlgItem(box, IDCANCEL));
+            return FALSE;
+        case WM_DPICHANGED:
+            LayOutTipBox(box);
+            SetTipFont(box, *state);
+            return TRUE;
+        case WM_DESTROY:
+            DeleteObject(state->font);
+            state->font = nullptr;
             return FALSE;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
@@ -121,52 +152,6 @@ INT_PTR CALLBACK TipBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam
                 default:
                     return FALSE;
             }
-        default:
-            return FALSE;
-    }
-}
-
-// ---- About box
-
-INT_PTR CALLBACK AboutBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG: {
-            const auto* artwork = reinterpret_cast<const Artwork*>(lParam);
-            ShowProgramIcon(box);
-            SendDlgItemMessageW(box, IDC_ABOUT_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
-                                reinterpret_cast<LPARAM>(artwork->Splash()));
-            LOGFONTW title{};
-            title.lfHeight = -MulDiv(20, GetDpiForWindow(box), 72);
-            title.lfWeight = FW_BOLD;
-            wcscpy(title.lfFaceName, L"Times New Roman");
-            HFONT font = CreateFontIndirectW(&title);
-            SetWindowLongPtrW(box, DWLP_USER, reinterpret_cast<LONG_PTR>(font));
-            SendDlgItemMessageW(box, IDC_ABOUT_TITLE, WM_SETFONT, WPARAM(font), FALSE);
-            return TRUE;
-        }
-        case WM_CTLCOLORSTATIC:
-            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_ABOUT_TITLE) {
-                SetTextColor(reinterpret_cast<HDC>(wParam), RGB(255, 0, 0));
-                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-            return FALSE;
-        case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->code == NM_CLICK || header->code == NM_RETURN) {
-                const auto* link = reinterpret_cast<const NMLINK*>(lParam);
-                ShellExecuteW(box, L"open", link->item.szUrl, nullptr, nullptr, SW_SHOWNORMAL);
-                return TRUE;
-            }
-            return FALSE;
-        }
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-                DeleteObject(reinterpret_cast<HFONT>(GetWindowLongPtrW(box, DWLP_USER)));
-                EndDialog(box, 0);
-                return TRUE;
-            }
-            return FALSE;
         default:
             return FALSE;
     }
@@ -236,22 +221,6 @@ void ShowTipOfTheDay(HWND owner) {
     TipBoxState state{TipBoxRules(tipState, tipsLogPath)};
     DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TIP_BOX), owner, TipBoxProc,
                     reinterpret_cast<LPARAM>(&state));
-}
-
-void ShowAboutBox(HWND owner, const Artwork& artwork) {
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT_BOX), owner, AboutBoxProc,
-                    reinterpret_cast<LPARAM>(&artwork));
-}
-
-void ShowHelp(HWND owner) {
-    const std::wstring page = ProgramFolder() + L"help\\default.htm";
-    if (!FileExists(page) ||
-        reinterpret_cast<INT_PTR>(
-            ShellExecuteW(owner, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32) {
-        MessageBeep(MB_ICONEXCLAMATION);
-        const std::wstring text = L"Cannot open the help pages:\n" + page;
-        MessageBoxW(owner, text.c_str(), L"Plinkora", MB_OK | MB_ICONWARNING);
-    }
 }
 
 }  // namespace plinkora

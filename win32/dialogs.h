@@ -18,9 +18,14 @@ void ShowSplash(const Artwork& artwork);
 void LoadTipsAtStartup(HWND owner);
 void ShowTipOfTheDay(HWND owner);  // nothing without tips
 void ShowAboutBox(HWND owner, const Artwork& artwork);
-// The help pages in the user's browser; a message says where they were looked for if they
-// are missing.
+// Whether the About box's link (0, 1 or 2) has been followed in this run.
+bool AboutLinkVisited(int link);
+
+// The help file at its start page, through HTML Help; a message names the whole file when it is
+// missing or cannot be shown.
 void ShowHelp(HWND owner);
+// Plinkora.chm beside the program.
+std::wstring HelpFilePath();
 
 // The folder the program was started from, with a trailing backslash.
 std::wstring ProgramFolder();

@@ -100,6 +100,9 @@ void KeyboardView::DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int
     if (invalidate_ != nullptr) {
         invalidate_(invalidateContext_, cap);
     }
+    if (keyChanged_) {
+        keyChanged_(keyIndex);
+    }
 }
 
 void KeyboardView::Paint(HDC dc, const ViewPictures& pictures) const {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "engine/key_table.h"
 #include "engine/performance.h"
@@ -32,7 +33,10 @@ class KeyboardView final : public KeyCapPainter {
     Point Origin() const { return origin_; }
     // Called whenever the look of the area changes, with the logical rectangle to paint again.
     void SetInvalidate(void (*invalidate)(void* context, const Rect& area), void* context);
-
+    // Called after a playing key was pressed or released, live or by a playback.
+    void SetKeyChanged(std::function<void(int keyIndex)> keyChanged) {
+        keyChanged_ = std::move(keyChanged);
+    }
     // Paints in logical pixels; the context's mapping mode takes them to the screen's.
     void Paint(HDC dc, const ViewPictures& pictures) const;
     // Every cap shows its key released, and everything is painted again.
@@ -57,6 +61,7 @@ class KeyboardView final : public KeyCapPainter {
     std::array<int8_t, kKeyTableSize> capShown_{};  // the image each cap shows
     void (*invalidate_)(void*, const Rect&) = nullptr;
     void* invalidateContext_ = nullptr;
+    std::function<void(int)> keyChanged_;
 };
 
 }  // namespace plinkora

@@ -63,7 +63,7 @@ int RunMessageLoop(const plinkora::MainWindow& window, const plinkora::Win32Prom
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                        ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_LINK_CLASS};
+                                        ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
     timeBeginPeriod(1);  // playback's waits are kept to the millisecond
 

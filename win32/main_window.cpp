@@ -79,6 +79,11 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     MeasureFont();
     view_ = std::make_unique<KeyboardView>(performance_, services_.artwork, windowFont_, charSize_);
     view_->SetInvalidate(&MainWindow::InvalidateLogical, this);
+    view_->SetKeyChanged([this](int keyIndex) {
+        if (accessible_ != nullptr) {
+            accessible_->KeyChanged(keyIndex);
+        }
+    });
     performance_.painter = view_.get();
     CreateBars();
     CreateTransportButtons();
@@ -132,6 +137,12 @@ MainWindow::~MainWindow() {
 
 // At the window's destruction and again at the object's: the second time finds nothing to do.
 void MainWindow::Destroy() {
+    if (accessible_ != nullptr) {
+        // Screen readers may hold it longer than the window lives.
+        accessible_->Disconnect();
+        accessible_->Release();
+        accessible_ = nullptr;
+    }
     services_.outputs.SetLossListener({});
     // The scheduler reads the playback copy: it stops before the lists go.
     scheduler_.StopPlayback();

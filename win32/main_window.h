@@ -15,8 +15,11 @@
 #include "recording/recording.h"
 #include "recording/scheduler.h"
 #include "win32/control_bars.h"
+#include "win32/cursors.h"
 #include "win32/key_input.h"
+#include "win32/keyboard_accessible.h"
 #include "win32/keyboard_view.h"
+#include "win32/resource_ids.h"
 #include "window/bar_keys.h"
 #include "window/command_ids.h"
 #include "window/device_recovery.h"
@@ -39,7 +42,7 @@ struct ShellServices {
 // The program's only window: menu bar, instrument toolbar, the keyboard view with the two bars
 // and the five transport buttons. It turns window messages into the engine's calls and every
 // command into DispatchCommand. Window thread.
-class MainWindow final : public ShellWindow, private RecoveryWindow {
+class MainWindow final : public ShellWindow, private RecoveryWindow, private AccessibleKeys {
   public:
     // Null when the window refused to be created because there is no MIDI output (the user
     // has been told). commandLine names a document to load, or is empty.
@@ -85,6 +88,12 @@ class MainWindow final : public ShellWindow, private RecoveryWindow {
     void Destroy();
     int ViewTop() const;
     static void InvalidateLogical(void* self, const Rect& area);
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
+
+    // AccessibleKeys
+    bool KeySounding(int keyIndex) const override;
+    RECT KeyOnScreen(int keyIndex) const override;
+    std::optional<int> KeyAtScreenPoint(POINT point) const override;
 
     // RecoveryWindow
     Performance& WatchedPerformance() override { return performance_; }
@@ -116,10 +125,12 @@ class MainWindow final : public ShellWindow, private RecoveryWindow {
     Size layoutMinimum_;
     double scale_ = 1.0;  // device pixels per logical pixel
     std::unique_ptr<KeyboardView> view_;
+    KeyboardAccessible* accessible_ = nullptr;  // made when first asked for
     std::unique_ptr<ControlBars> bars_;
     std::unique_ptr<BarKeys> barKeys_;
     std::array<HWND, kTransportButtonCount> buttons_{};
     WindowLayout layout_;
+    ProgramCursor openHand_{IDR_OPEN_HAND_CURSOR};
     std::wstring toolTip_;  // the text a tool tip shows, kept while it shows
     int mouseKey_ = kNoMouseKeyIndex;
     bool created_ = false;

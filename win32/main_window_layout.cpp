@@ -7,6 +7,7 @@
 
 #include "win32/artwork.h"
 #include "win32/text.h"
+#include "window/keyboard_geometry.h"
 #include "window/menu_table.h"
 #include "window/window_texts.h"
 
@@ -179,6 +180,13 @@ void MainWindow::ApplyLayout() {
     DeleteObject(buttonFont_);
     buttonFont_ = font;
     InvalidateRect(window_, nullptr, FALSE);
+}
+
+// Where the key is drawn, on the screen.
+RECT MainWindow::KeyOnScreen(int keyIndex) const {
+    RECT place = Scaled(CapRect(view_->Origin(), keyIndex), scale_, ViewTop());
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&place), 2);
+    return place;
 }
 
 void MainWindow::InvalidateLogical(void* self, const Rect& area) {

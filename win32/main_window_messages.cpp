@@ -58,6 +58,31 @@ void MainWindow::OnMouse(UINT message, LPARAM position) {
     }
 }
 
+LRESULT MainWindow::OnGetObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<LONG>(objectId) != OBJID_CLIENT || view_ == nullptr) {
+        return DefWindowProcW(window_, WM_GETOBJECT, flags, objectId);
+    }
+    if (accessible_ == nullptr) {
+        accessible_ = new KeyboardAccessible(window_, *this);
+    }
+    return LresultFromObject(__uuidof(IAccessible), flags, accessible_);
+}
+
+bool MainWindow::KeySounding(int keyIndex) const {
+    return performance_.liveVoices[size_t(keyIndex)].sounding ||
+           performance_.playedVoices[size_t(keyIndex)].sounding;
+}
+
+std::optional<int> MainWindow::KeyAtScreenPoint(POINT point) const {
+    ScreenToClient(window_, &point);
+    RECT client;
+    GetClientRect(window_, &client);
+    if (!PtInRect(&client, point)) {
+        return std::nullopt;
+    }
+    return KeyAt(MAKELPARAM(point.x, point.y));
+}
+
 void MainWindow::ReleaseHeldKeys() {
     heldKeys_.ReleaseAll();
     OnMouse(WM_LBUTTONUP, 0);
@@ -144,12 +169,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnMouse(message == WM_CAPTURECHANGED ? WM_LBUTTONUP : message, lParam);
             return 0;
         case WM_SETCURSOR:
-            if (LOWORD(lParam) == HTCLIENT) {
+            if (reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT) {
                 POINT at;
                 GetCursorPos(&at);
                 ScreenToClient(window_, &at);
                 const bool onKey = view_ != nullptr && KeyAt(MAKELPARAM(at.x, at.y)).has_value();
-                SetCursor(LoadCursorW(nullptr, onKey ? IDC_HAND : IDC_ARROW));
+                SetCursor(onKey ? openHand_.ForDpi(GetDpiForWindow(window_))
+                                : LoadCursorW(nullptr, IDC_ARROW));
                 return TRUE;
             }
             break;
@@ -166,6 +192,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        case WM_GETOBJECT:
+            return OnGetObject(wParam, lParam);
         case WM_TIMER:
             OnTimer(wParam);
             return 0;

@@ -11,7 +11,17 @@
 #define IDC_ABOUT_TITLE 312
 #define IDC_ABOUT_MAIL 313
 #define IDC_ABOUT_HOME 314
+#define IDC_ABOUT_MAIL2 315
+#define IDC_ABOUT_VERSION 316
+#define IDC_ABOUT_COPYRIGHT 317
+#define IDC_ABOUT_RIGHTS 318
+#define IDC_ABOUT_MAIL_CAPTION 319
+#define IDC_ABOUT_HOME_CAPTION 309
 
 #define IDD_STANDING_WARNING 320
 #define IDC_WARNING_ICON 321
 #define IDC_WARNING_TEXT 322
+
+// The program's cursors: the pointing hand over links, the open hand over the playing caps.
+#define IDR_POINTING_HAND_CURSOR 124
+#define IDR_OPEN_HAND_CURSOR 127

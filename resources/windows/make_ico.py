@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
-"""Joins square RGBA PNGs into one Windows icon: make_ico.py OUT.ico IN.png...
+"""Joins square RGBA PNGs into one Windows icon or cursor:
+    make_ico.py OUT.ico IN.png...
+    make_ico.py --cursor HOT_X HOT_Y OUT.cur IN.png...
 
 Sizes below 256 are stored as 32-bit bitmaps, which every Windows and Wine draw; 256 keeps its
 PNG, as Windows has read PNG entries there since Vista. Only what our own artwork is made of is
 read: 8-bit RGBA, not interlaced. Anything else is refused with a message, never guessed at.
+A cursor's hot spot is given for its 32-pixel picture and grows with the larger ones, as the
+artwork draws them (7, 8 at 32 is 14, 16 at 64).
 """
 import struct
 import sys
@@ -68,34 +72,61 @@ def bitmap_entry(size, rows):
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     colour = b"".join(bytes(row[x + i] for x in range(0, len(row), 4) for i in (2, 1, 0, 3))
                       for row in reversed(rows))
-    # The alpha channel decides; the mask stays clear (opaque) and is padded to 32 bits a row.
-    mask = bytes(((size + 31) // 32) * 4 * size)
-    return header + colour + mask
+    return header + colour + transparency_mask(size, rows)
 
 
-def make_icon(paths):
+def transparency_mask(size, rows):
+    """The AND mask, 32-bit aligned rows bottom up: set where the pixel is fully transparent,
+    for whatever draws the mask rather than the alpha channel (the cursor's black-and-white
+    fallback)."""
+    stride = ((size + 31) // 32) * 4
+    mask = b""
+    for row in reversed(rows):
+        bits = bytearray(stride)
+        for x in range(size):
+            if row[4 * x + 3] == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(bits)
+    return mask
+
+
+def make_icon(paths, hot_spot=None):
     images = []
     for path in paths:
         size, rows, data = read_png(path)
         images.append((size, data if size >= 256 else bitmap_entry(size, rows)))
     images.sort(key=lambda image: image[0])
-    directory = struct.pack("<HHH", 0, 1, len(images))
+    kind = 1 if hot_spot is None else 2
+    directory = struct.pack("<HHH", 0, kind, len(images))
     offset = 6 + 16 * len(images)
     for size, body in images:
         side = 0 if size >= 256 else size  # 0 stands for 256
-        directory += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(body), offset)
+        # An icon's planes and bit count are a cursor's hot spot.
+        if hot_spot is None:
+            fields = (1, 32)
+        else:
+            fields = (hot_spot[0] * size // 32, hot_spot[1] * size // 32)
+        directory += struct.pack("<BBBBHHII", side, side, 0, 0, *fields, len(body), offset)
         offset += len(body)
     return directory + b"".join(body for _, body in images)
 
 
 def main():
-    if len(sys.argv) < 3:
-        sys.exit("usage: make_ico.py OUT.ico IN.png...")
+    arguments = sys.argv[1:]
+    hot_spot = None
     try:
-        icon = make_icon(sys.argv[2:])
+        if arguments[:1] == ["--cursor"]:
+            hot_spot = (int(arguments[1]), int(arguments[2]))
+            arguments = arguments[3:]
+    except (IndexError, ValueError):
+        arguments = []
+    if len(arguments) < 2:
+        sys.exit("usage: make_ico.py [--cursor HOT_X HOT_Y] OUT IN.png...")
+    try:
+        icon = make_icon(arguments[1:], hot_spot)
     except (OSError, ValueError, struct.error, zlib.error) as error:
         sys.exit(f"make_ico.py: {error}")
-    with open(sys.argv[1], "wb") as file:
+    with open(arguments[0], "wb") as file:
         file.write(icon)
 
 

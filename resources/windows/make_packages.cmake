@@ -2,8 +2,8 @@
 # (see packages.cmake): lays out the files as installed, then writes the installer and the zip
 # from that one layout, so both always hold the same files.
 file(REMOVE_RECURSE ${STAGE})
-file(MAKE_DIRECTORY ${STAGE}/help)
-file(COPY ${PROGRAMS} ${TIPS} DESTINATION ${STAGE})
+file(MAKE_DIRECTORY ${STAGE})
+file(COPY ${PROGRAMS} ${TIPS} ${HELP} DESTINATION ${STAGE})
 # The build keeps its debugging information; the packages do without it.
 if(STRIP)
     foreach(program ${PROGRAMS})
@@ -12,8 +12,6 @@ if(STRIP)
     endforeach()
 endif()
 file(COPY ${ICON} DESTINATION ${STAGE})
-file(GLOB help_pages ${HELP}/*.htm ${HELP}/*.css)
-file(COPY ${help_pages} DESTINATION ${STAGE}/help)
 
 execute_process(
     COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DVERSION_QUAD=${VERSION_QUAD}

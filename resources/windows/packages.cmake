@@ -16,13 +16,15 @@ function(plinkora_windows_packages)
         message(STATUS "No Windows program to package yet: no plinkora_packages target")
         return()
     endif()
+    if(NOT PLINKORA_CHM)
+        message(STATUS "No help file (chmcmd is missing): no plinkora_packages target")
+        return()
+    endif()
     find_program(PLINKORA_MAKENSIS makensis)
     if(NOT PLINKORA_MAKENSIS)
         message(STATUS "makensis is missing (package nsis): no plinkora_packages target")
         return()
     endif()
-    file(GLOB help_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/help/*.htm
-         ${PROJECT_SOURCE_DIR}/resources/help/*.css)
     set(nsi ${PLINKORA_WINDOWS_RESOURCE_DIR}/plinkora.nsi)
     add_custom_command(
         OUTPUT ${PLINKORA_SETUP} ${PLINKORA_PORTABLE_ZIP}
@@ -30,7 +32,7 @@ function(plinkora_windows_packages)
                 -DSTAGE=${PLINKORA_PACKAGE_STAGE}
                 -DPROGRAMS=$<TARGET_FILE:plinkora_win32>$<SEMICOLON>$<TARGET_FILE:plinkora-convert>
                 -DTIPS=${PROJECT_SOURCE_DIR}/resources/tips.txt
-                -DHELP=${PROJECT_SOURCE_DIR}/resources/help
+                -DHELP=${PLINKORA_CHM}
                 -DICON=${PLINKORA_ICO}
                 -DMAKENSIS=${PLINKORA_MAKENSIS}
                 -DSTRIP=${CMAKE_STRIP}
@@ -40,9 +42,10 @@ function(plinkora_windows_packages)
                 -DSETUP=${PLINKORA_SETUP}
                 -DZIP=${PLINKORA_PORTABLE_ZIP}
                 -P ${PLINKORA_WINDOWS_RESOURCE_DIR}/make_packages.cmake
-        DEPENDS plinkora_win32 plinkora-convert plinkora_ico ${PLINKORA_ICO} ${nsi}
+        DEPENDS plinkora_win32 plinkora-convert plinkora_ico ${PLINKORA_ICO} plinkora_help
+                ${PLINKORA_CHM} ${nsi}
                 ${PLINKORA_WINDOWS_RESOURCE_DIR}/make_packages.cmake
-                ${PROJECT_SOURCE_DIR}/resources/tips.txt ${help_pages}
+                ${PROJECT_SOURCE_DIR}/resources/tips.txt
         COMMENT "Writing Plinkora-${PROJECT_VERSION}-setup.exe and the portable zip"
         VERBATIM)
     add_custom_target(plinkora_packages DEPENDS ${PLINKORA_SETUP} ${PLINKORA_PORTABLE_ZIP})

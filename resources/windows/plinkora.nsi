@@ -53,11 +53,8 @@ Section "Plinkora"
     File "${STAGE}\plinkora-convert.exe"
     File "${STAGE}\tips.txt"
     File "${STAGE}\plinkora.ico"
-    SetOutPath "$INSTDIR\help"
-    File "${STAGE}\help\*.htm"
-    File "${STAGE}\help\*.css"
+    File "${STAGE}\Plinkora.chm"
     ; The shortcut starts the program in its own folder, where it finds its tips.
-    SetOutPath "$INSTDIR"
     CreateShortCut "$SMPROGRAMS\Plinkora.lnk" "$INSTDIR\plinkora.exe" "" \
         "$INSTDIR\plinkora.exe" 0 SW_SHOWNORMAL "" "Play music on the computer's keyboard"
 
@@ -99,9 +96,11 @@ Section "Uninstall"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
     Delete "$SMPROGRAMS\Plinkora.lnk"
 
+    ; The help folder of earlier versions.
     Delete "$INSTDIR\help\*.htm"
     Delete "$INSTDIR\help\*.css"
     RMDir "$INSTDIR\help"
+    Delete "$INSTDIR\Plinkora.chm"
     Delete "$INSTDIR\plinkora.exe"
     Delete "$INSTDIR\plinkora-convert.exe"
     Delete "$INSTDIR\tips.txt"

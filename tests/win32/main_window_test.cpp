@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <deque>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "tests/support/capturing_midi.h"
 #include "win32/artwork.h"
 #include "win32/main_window.h"
+#include "win32/resource_ids.h"
 #include "window/command_ids.h"
 
 namespace plinkora {
@@ -179,6 +182,139 @@ TEST_F(Win32Window, ALostDeviceIsShownClosedWithOneWarningUntilItComesBack) {
     Pump();
     EXPECT_TRUE(MenuChecked(kOpenDeviceCommand));
     EXPECT_EQ(prompts_.withdrawn, 1);
+}
+
+// The keyboard as a screen reader sees it, through Microsoft Active Accessibility.
+class Win32AccessibleKeyboard : public Win32Window {
+  protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Win32Window::SetUp();
+        ShowWindow(window_->Handle(), SW_SHOWNORMAL);
+        UpdateWindow(window_->Handle());
+        ASSERT_EQ(
+            AccessibleObjectFromWindow(window_->Handle(), DWORD(OBJID_CLIENT),
+                                       __uuidof(IAccessible), reinterpret_cast<void**>(&keyboard_)),
+            S_OK);
+    }
+    void TearDown() override {
+        if (keyboard_ != nullptr) {
+            keyboard_->Release();
+        }
+        window_.reset();
+        CoUninitialize();
+    }
+
+    static VARIANT Child(LONG id) {
+        VARIANT child;
+        VariantInit(&child);
+        child.vt = VT_I4;
+        child.lVal = id;
+        return child;
+    }
+    std::wstring Name(LONG child) const {
+        BSTR name = nullptr;
+        if (keyboard_->get_accName(Child(child), &name) != S_OK || name == nullptr) {
+            return L"(none)";
+        }
+        std::wstring text(name, SysStringLen(name));
+        SysFreeString(name);
+        return text;
+    }
+    LONG ChildNamed(const std::wstring& name) const {
+        for (LONG child = 1; child <= 45; ++child) {
+            if (Name(child) == name) {
+                return child;
+            }
+        }
+        return 0;
+    }
+    LONG State(LONG child) const {
+        VARIANT state;
+        VariantInit(&state);
+        EXPECT_EQ(keyboard_->get_accState(Child(child), &state), S_OK);
+        return state.vt == VT_I4 ? state.lVal : -1;
+    }
+    RECT Location(LONG child) const {
+        LONG left = 0, top = 0, width = 0, height = 0;
+        EXPECT_EQ(keyboard_->accLocation(&left, &top, &width, &height, Child(child)), S_OK);
+        return {left, top, left + width, top + height};
+    }
+
+    IAccessible* keyboard_ = nullptr;
+};
+
+TEST_F(Win32AccessibleKeyboard, HasTheFortyFivePlayingKeysNamedByKeyAndLabel) {
+    LONG count = 0;
+    ASSERT_EQ(keyboard_->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 45);
+    std::wstring names;
+    for (LONG child = 1; child <= count; ++child) {
+        names += (child > 1 ? L" | " : L"") + Name(child);
+        VARIANT role;
+        ASSERT_EQ(keyboard_->get_accRole(Child(child), &role), S_OK);
+        EXPECT_EQ(role.lVal, ROLE_SYSTEM_PUSHBUTTON);
+    }
+    std::wcout << L"The keys as read: " << names << std::endl;
+    // The number row first; the US layout of the test's display.
+    EXPECT_EQ(Name(1), L"1, flat 5 double low");
+    EXPECT_NE(ChildNamed(L"A, 1"), 0);
+    EXPECT_NE(ChildNamed(L"Z, flat 2"), 0);
+    EXPECT_NE(ChildNamed(L"K, 1 high"), 0);
+    EXPECT_NE(ChildNamed(L"R, 1 low"), 0);
+}
+
+TEST_F(Win32AccessibleKeyboard, AKeyIsPressedWhileItSounds) {
+    const LONG a = ChildNamed(L"A, 1");
+    ASSERT_NE(a, 0);
+    EXPECT_EQ(State(a) & STATE_SYSTEM_PRESSED, 0);
+    Key(WM_KEYDOWN, 0x1E);
+    EXPECT_NE(State(a) & STATE_SYSTEM_PRESSED, 0);
+    EXPECT_EQ(State(ChildNamed(L"S, 2")) & STATE_SYSTEM_PRESSED, 0);
+    Key(WM_KEYUP, 0x1E);
+    EXPECT_EQ(State(a) & STATE_SYSTEM_PRESSED, 0);
+}
+
+TEST_F(Win32AccessibleKeyboard, AKeyIsFoundWhereItIsDrawn) {
+    const LONG a = ChildNamed(L"A, 1"), s = ChildNamed(L"S, 2");
+    const RECT place = Location(a), next = Location(s);
+    EXPECT_EQ(place.right - place.left, 38);
+    EXPECT_EQ(place.bottom - place.top, 39);
+    EXPECT_EQ(next.left - place.left, 38);  // side by side on the home row
+    VARIANT hit;
+    VariantInit(&hit);
+    ASSERT_EQ(
+        keyboard_->accHitTest((place.left + place.right) / 2, (place.top + place.bottom) / 2, &hit),
+        S_OK);
+    EXPECT_EQ(hit.vt, VT_I4);
+    EXPECT_EQ(hit.lVal, a);
+}
+
+// Under the pointer: the program's open hand over a playing cap (its hot spot where the Linux
+// program has it, on the 32-pixel picture at 96 dpi), the arrow beside the keys.
+TEST_F(Win32AccessibleKeyboard, TheOpenHandShowsOverAPlayingCapAndTheArrowElsewhere) {
+    const auto cursorAt = [this](POINT at) {
+        SetCursorPos(at.x, at.y);
+        SendMessageW(window_->Handle(), WM_SETCURSOR, WPARAM(window_->Handle()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    const RECT a = Location(ChildNamed(L"A, 1"));
+    HCURSOR onKey = cursorAt({(a.left + a.right) / 2, (a.top + a.bottom) / 2});
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(onKey, &info));
+    BITMAP picture{};
+    GetObjectW(info.hbmMask, sizeof picture, &picture);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 7u);
+    EXPECT_EQ(info.yHotspot, 8u);
+    EXPECT_EQ(picture.bmWidth, 32);
+    EXPECT_NE(onKey, LoadCursorW(nullptr, IDC_HAND));
+
+    // Caps Lock, left of A, plays nothing.
+    EXPECT_EQ(cursorAt({a.left - 19, (a.top + a.bottom) / 2}), LoadCursorW(nullptr, IDC_ARROW));
 }
 
 }  // namespace

@@ -26,8 +26,7 @@ wine "$setup" /S || fail "the installer ended with status $?"
 local_app_data=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | grep -v /Public/ | head -n 1)
 installed=$local_app_data/Programs/Plinkora
 shortcut=$(dirname "$local_app_data")/Roaming/Microsoft/Windows/"Start Menu"/Programs/Plinkora.lnk
-for file in plinkora.exe plinkora-convert.exe tips.txt plinkora.ico uninstall.exe \
-    help/default.htm help/style.css; do
+for file in plinkora.exe plinkora-convert.exe tips.txt plinkora.ico uninstall.exe Plinkora.chm; do
     [[ -s $installed/$file ]] || fail "$file is not installed in $installed"
 done
 [[ -f $shortcut ]] || fail "no Start-menu entry"

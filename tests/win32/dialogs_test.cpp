@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/win32/dialog_watch.h"
+#include "win32/artwork.h"
+#include "win32/dialogs.h"
+#include "win32/resource_ids.h"
+
+// The About box, the tip box and help, opened as the menu commands open them, at 96 dpi.
+namespace plinkora {
+namespace {
+
+using testing::WhenDialogOpens;
+using testing::WindowText;
+
+SIZE ClientSize(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
+TEST(Win32AboutBox, HasNoCaptionAndThePictureAtItsOwnSize) {
+    const Artwork artwork;
+    LONG_PTR style = 0;
+    SIZE box{}, picture{};
+    std::wstring title, link;
+    WhenDialogOpens([&](HWND about) {
+        style = GetWindowLongPtrW(about, GWL_STYLE);
+        box = ClientSize(about);
+        picture = ClientSize(GetDlgItem(about, IDC_ABOUT_PICTURE));
+        title = WindowText(GetDlgItem(about, IDC_ABOUT_TITLE));
+        link = WindowText(GetDlgItem(about, IDC_ABOUT_HOME));
+    });
+    ShowAboutBox(nullptr, artwork);
+    EXPECT_EQ(style & WS_CAPTION, 0) << "a caption or a border of one";
+    EXPECT_EQ(style & WS_SYSMENU, 0);
+    EXPECT_EQ(box.cx, 512);
+    EXPECT_EQ(box.cy, 262);
+    EXPECT_EQ(picture.cx, 200);
+    EXPECT_EQ(picture.cy, 200);
+    // Screen readers read the painted title and links by these.
+    EXPECT_EQ(title, L"PLINKORA");
+    EXPECT_EQ(link, L"https://plinkora.example.org");
+    EXPECT_FALSE(AboutLinkVisited(2));
+}
+
+TEST(Win32TipBox, ShowsTheTipInTimesNewRomanOf12PointsInTheLinuxBoxsSize) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("plinkora-tips-" + std::to_string(GetTickCount()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "tips.txt", std::ios::binary) << "First tip\r\n\r\nSecond tip";
+    const int32_t notAtStartup[2] = {0, 0};
+    std::ofstream(folder / "tips.log", std::ios::binary)
+        .write(reinterpret_cast<const char*>(notAtStartup), sizeof notAtStartup);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    LoadTipsAtStartup(nullptr);
+
+    LOGFONTW font{};
+    SIZE box{};
+    std::wstring text;
+    WhenDialogOpens([&](HWND tips) {
+        box = ClientSize(tips);
+        HWND edit = GetDlgItem(tips, IDC_TIP_TEXT);
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        text = WindowText(edit);
+    });
+    ShowTipOfTheDay(nullptr);
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"Times New Roman");
+    EXPECT_EQ(font.lfHeight, -16);
+    EXPECT_EQ(text, L"First tip");
+    EXPECT_EQ(box.cx, 420);
+    EXPECT_EQ(box.cy, 232);
+}
+
+TEST(Win32Help, AMissingHelpFileIsNamedWhole) {
+    std::wstring message;
+    WhenDialogOpens([&](HWND box) { message = WindowText(GetDlgItem(box, 0xFFFF)); });
+    ShowHelp(nullptr);
+    const std::wstring file = HelpFilePath();
+    ASSERT_GE(message.size(), file.size()) << std::string(message.begin(), message.end());
+    EXPECT_EQ(message.substr(message.size() - file.size()), file);
+    EXPECT_EQ(file.substr(file.size() - 13), L"\\Plinkora.chm");
+}
+
+}  // namespace
+}  // namespace plinkora
