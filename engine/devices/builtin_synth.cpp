@@ -15,6 +15,7 @@
 #include "engine/devices/audio_output.h"
 #include "engine/devices/background_work.h"
 #include "engine/devices/peak_limiter.h"
+#include "engine/devices/program_levels.h"
 #include "engine/devices/silence_gate.h"
 #include "engine/devices/sound_libraries.h"
 
@@ -42,6 +43,11 @@ bool IsReadableFile(const char* path) {
 void Configure(fluid_settings_t* settings, double sampleRate) {
     fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
     fluid_settings_setnum(settings, "synth.gain", kGain);
+    // FluidSynth 2.3's chorus (level 2, depth 8 ms) sounds up to 13 dB above the note itself in
+    // the strings and pads and makes it beat; these are FluidSynth 2.4's own subtler defaults.
+    fluid_settings_setnum(settings, "synth.chorus.level", 0.6);
+    fluid_settings_setnum(settings, "synth.chorus.depth", 4.25);
+    fluid_settings_setnum(settings, "synth.chorus.speed", 0.2);
     // Every sample is read while the SoundFont loads, so that nothing done to the file later
     // (deleted, truncated, replaced) reaches the sound: FluidSynth's dynamic sample loading
     // reads a program's samples only when it is chosen, and FluidSynth 2.3 crashes playing a
@@ -313,6 +319,46 @@ struct BuiltInSynth::Impl final : AudioSource {
         gate.SetSleepAfter(static_cast<int64_t>(kSleepAfterSeconds * rate));
     }
 
+    // Window thread: the channel's program sounds at its measured level, the drums and what is
+    // not measured yet as they are.
+    void ApplyLevel(int channel) {
+        int soundFontId = 0, bank = 0, program = 0;
+        double attenuation = 0;
+        if (fluid_synth_get_program(synth, channel, &soundFontId, &bank, &program) == FLUID_OK &&
+            bank == 0) {
+            levels.Request(program);
+            attenuation = levels.Attenuation(program).value_or(0.0);
+        }
+        if (attenuation != appliedAttenuation[channel]) {
+            fluid_synth_set_gen(synth, channel, GEN_ATTENUATION,
+                                static_cast<float>(10 * attenuation));  // centibels
+            appliedAttenuation[channel] = attenuation;
+        }
+    }
+
+    // Window thread: applies the measurements that arrived since the last look.
+    void FollowLevels() {
+        if (const uint64_t arrivals = levels.Arrivals(); arrivals != levelsSeen) {
+            levelsSeen = arrivals;
+            for (int channel = 0; channel < kChannels; ++channel) {
+                ApplyLevel(channel);
+            }
+        }
+    }
+
+    // Offline: what is rendered has the levels of all the channels' programs.
+    void AwaitLevels() {
+        for (int channel = 0; channel < kChannels; ++channel) {
+            int soundFontId = 0, bank = 0, program = 0;
+            if (fluid_synth_get_program(synth, channel, &soundFontId, &bank, &program) ==
+                    FLUID_OK &&
+                bank == 0) {
+                levels.WaitFor(program);
+            }
+        }
+        FollowLevels();
+    }
+
     // Window thread: lets the output go, if any, so that it no longer renders from here on.
     // Closing it may wait on its server: that is left to the background.
     void LetOutputGo() {
@@ -345,6 +391,10 @@ struct BuiltInSynth::Impl final : AudioSource {
     std::string soundFontPath;
     std::atomic<double> sampleRate = 0;  // set by an output as it opens
     HeldNotes heldNotes;                 // window thread
+    static constexpr int kChannels = 16;
+    ProgramLevels levels;
+    std::array<double, kChannels> appliedAttenuation{};  // dB, window thread
+    uint64_t levelsSeen = 0;
 
     // While audio runs or is being opened; the window thread owns them.
     std::shared_ptr<DetachableSource> source;
@@ -378,6 +428,7 @@ std::unique_ptr<BuiltInSynth> BuiltInSynth::Create(const std::string& soundFontP
         return nullptr;
     }
     impl->soundFontPath = soundFontPath;
+    impl->levels.Start(SoundFontMeter(soundFontPath, Configure));
     impl->limiter.SetSampleRate(sampleRate);
     return std::unique_ptr<BuiltInSynth>(new BuiltInSynth(std::move(impl)));
 }
@@ -396,6 +447,8 @@ bool BuiltInSynth::ChangeSoundFont(const std::string& path) {
     fluid_synth_sfunload(impl.synth, impl.soundFontId, 1);
     impl.soundFontId = id;
     impl.soundFontPath = path;
+    impl.levels.Start(SoundFontMeter(path, Configure));
+    impl.FollowLevels();
     return true;
 }
 
@@ -410,9 +463,13 @@ void BuiltInSynth::SetSound(const SynthSound& sound) {
 }
 
 bool BuiltInSynth::Send(uint32_t word) noexcept {
+    impl_->FollowLevels();
     const bool delivered = Deliver(impl_->synth, word);
     if (delivered) {
         impl_->gate.SetHeldNotes(impl_->heldNotes.Follow(word));
+        if ((word & 0xF0) == 0xC0) {
+            impl_->ApplyLevel(static_cast<int>(word & 0x0F));
+        }
     }
     if (impl_->gate.Event()) {
         if (AudioOutput* output = impl_->Output()) {
@@ -435,8 +492,13 @@ void BuiltInSynth::Render(float* interleaved, int frames) {
         std::fill(interleaved, interleaved + 2 * frames, 0.0f);
         return;
     }
+    impl_->AwaitLevels();
     fluid_synth_write_float(impl_->synth, frames, interleaved, 0, 2, interleaved, 1, 2);
     impl_->limiter.Process(interleaved, interleaved + 1, 2, frames);
+}
+
+float BuiltInSynth::TakeLowestLimiterGain() {
+    return impl_->limiter.TakeLowestGain();
 }
 
 bool BuiltInSynth::StartAudio(LossCallback lost) {

@@ -17,7 +17,8 @@ std::optional<std::string> FindSoundFont(const std::string& preferred = {});
 std::vector<std::string> SystemSoundFonts();
 
 // How the synthesizer sounds besides its SoundFont. volume scales the level: 1 puts one piano
-// note at full force near -6 dBFS; a limiter keeps any chord below full scale.
+// note at full force near -6 dBFS, and one note of a louder program no higher; a limiter keeps
+// any chord below full scale.
 struct SynthSound {
     double volume = 1.0;  // 0..2
     bool reverb = true;
@@ -51,6 +52,9 @@ class BuiltInSynth {
     void KeepAwake(bool awake) noexcept;
     // Offline: the next frames as interleaved stereo floats (frames x 2 values).
     void Render(float* interleaved, int frames);
+    // Offline: the limiter's lowest gain (1 where it did not act) over what was rendered since
+    // the last call.
+    float TakeLowestLimiterGain();
     // Opens the first audio output that answers (PipeWire/PulseAudio, JACK if its server runs,
     // ALSA where no sound server exists) with a short buffer. The opening runs in the
     // background and is waited for only briefly: false when it failed within that wait, or while

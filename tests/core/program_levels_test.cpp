@@ -1,0 +1,170 @@
+#include "engine/devices/program_levels.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <future>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/controls.h"
+#include "engine/devices/builtin_synth.h"
+#include "engine/instruments.h"
+#include "engine/key_handling.h"
+#include "engine/midi_output.h"
+#include "engine/performance.h"
+#include "tests/support/capturing_midi.h"
+
+namespace plinkora::testing {
+namespace {
+
+constexpr const char* kSoundFont = PLINKORA_TEST_SOUNDFONT;
+constexpr uint32_t kKeyA = 30;  // middle C
+
+TEST(ProgramLevels, AProgramAskedForIsMeasuredAheadOfTheOthers) {
+    std::vector<int> order;
+    std::promise<void> asked;
+    ProgramLevels levels;
+    levels.Start([&]() -> ProgramLevels::Meter {
+        asked.get_future().wait();  // the SoundFont is still loading when the program is asked for
+        return [&](int program) {
+            order.push_back(program);
+            return program / 10.0;
+        };
+    });
+    levels.Request(100);
+    asked.set_value();
+    levels.WaitFor(100);
+    EXPECT_EQ(levels.Attenuation(100), 10.0);
+    levels.WaitFor(127);
+    ASSERT_EQ(order.size(), 128u);
+    EXPECT_EQ(order.front(), 100);
+}
+
+TEST(ProgramLevels, ASoundFontThatCannotBeMeasuredLeavesEveryProgramAsItIs) {
+    ProgramLevels levels;
+    levels.Start([] { return ProgramLevels::Meter(); });
+    levels.WaitFor(48);  // returns, with nothing measured
+    EXPECT_EQ(levels.Attenuation(48), std::nullopt);
+}
+
+// Offline at a low rate, which changes no level, so that all 128 programs take seconds.
+class SingleNoteLevelTest : public ::testing::Test {
+  protected:
+    static constexpr double kRate = 22050;
+    static constexpr double kHoldSeconds = 1.5;
+    static constexpr double kAttackSeconds = 0.5;
+    static constexpr int kBlock = 64;
+
+    void SetUp() override {
+        if (!std::filesystem::exists(kSoundFont)) {
+            GTEST_SKIP() << kSoundFont << " is not installed";
+        }
+        ResolveDefaultDevice(p);
+        ASSERT_TRUE(OpenMidiDeviceAtStartup(p));
+        ASSERT_TRUE(synth);
+    }
+
+    void Feed() {
+        for (const uint32_t word : outputs.words) {
+            synth->Send(word);
+        }
+        outputs.words.clear();
+    }
+
+    struct Held {
+        double peak = 0;       // of either side, 1 is full scale
+        double swingDb = 0;    // of the limiter's gain, once the attack is over
+        double deepestDb = 0;  // of the limiter's gain, at any time
+    };
+
+    // Holds middle C at the default force, the highest, and measures it.
+    Held HoldMiddleC() {
+        PlayKey(p, KeyPress(kKeyA));
+        Feed();
+        Held held;
+        double low = 1, high = 0, deepest = 1;
+        std::vector<float> block(2 * kBlock);
+        for (int b = 0; b < static_cast<int>(kHoldSeconds * kRate / kBlock); ++b) {
+            synth->Render(block.data(), kBlock);
+            for (const float x : block) {
+                held.peak = std::max(held.peak, static_cast<double>(std::abs(x)));
+            }
+            const double gain = synth->TakeLowestLimiterGain();
+            deepest = std::min(deepest, gain);
+            if (b * kBlock >= kAttackSeconds * kRate) {
+                low = std::min(low, gain);
+                high = std::max(high, gain);
+            }
+        }
+        PlayKey(p, KeyRelease(kKeyA));
+        // Silenced at once, and long enough for the limiter to come back before the next note.
+        for (const uint32_t channel : {0u, static_cast<uint32_t>(kBourdonChannel)}) {
+            synth->Send(0xB0 | channel | 120u << 8);
+        }
+        Feed();
+        std::vector<float> rest(2 * static_cast<size_t>(0.3 * kRate));
+        synth->Render(rest.data(), static_cast<int>(rest.size() / 2));
+        synth->TakeLowestLimiterGain();
+        held.swingDb = 20 * std::log10(high / low);
+        held.deepestDb = 20 * std::log10(deepest);
+        return held;
+    }
+
+    CapturingMidiOutputs outputs;
+    Performance p{outputs};
+    std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(kSoundFont, kRate);
+};
+
+// The limiter may hold a chord down, but one note of any program, even with its bourdon an
+// octave lower, keeps its level once its attack is over: the limiter's gain moves by 1 dB at
+// most, where it used to swing by up to 10 dB.
+TEST_F(SingleNoteLevelTest, OneHeldNoteOfEveryProgramKeepsItsLevelWithAndWithoutTheBourdon) {
+    std::ostringstream pumping;
+    for (const bool bourdon : {false, true}) {
+        SetBourdon(p, bourdon);
+        for (int32_t program = 0; program < kProgramCount; ++program) {
+            ChooseInstrument(p, program);
+            const Held held = HoldMiddleC();
+            if (held.swingDb > 1.0 || held.peak > 1.0) {
+                pumping << "\n  " << InstrumentName(program) << (bourdon ? " with bourdon" : "")
+                        << ": swing " << held.swingDb << " dB, peak " << held.peak;
+            }
+        }
+    }
+    EXPECT_EQ(pumping.str(), "");
+}
+
+// Many notes of the loudest programs at the loudest volume: the limiter holds them below full
+// scale.
+TEST_F(SingleNoteLevelTest, AStackOfNotesOfTheLoudestProgramsStaysBelowFullScale) {
+    const uint32_t keys[] = {16, 17, 18, 19, 20, 30, 31, 32, 33, 34, 35, 36, 37, 38};
+    synth->SetSound({2.0, true, true});
+    SetBourdon(p, true);
+    for (const int32_t program : {19, 48, 61, 81, 125}) {
+        SCOPED_TRACE(InstrumentName(program));
+        ChooseInstrument(p, program);
+        for (const uint32_t key : keys) {
+            PlayKey(p, KeyPress(key));
+        }
+        Feed();
+        std::vector<float> sound(2 * static_cast<size_t>(kRate));
+        synth->Render(sound.data(), static_cast<int>(kRate));
+        double peak = 0;
+        for (const float x : sound) {
+            peak = std::max(peak, static_cast<double>(std::abs(x)));
+        }
+        EXPECT_LT(synth->TakeLowestLimiterGain(), 0.9);  // the limiter did act
+        EXPECT_LT(peak, 0.9);
+        PressEscape(p);
+        Feed();
+        for (const uint32_t channel : {0u, static_cast<uint32_t>(kBourdonChannel)}) {
+            synth->Send(0xB0 | channel | 120u << 8);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace plinkora::testing
