@@ -9,7 +9,7 @@ set -euo pipefail
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6 libxkbcommon-x11-dev
-    qt6-wayland libwayland-dev
+    qt6-wayland libwayland-dev qt6-base-private-dev
     libfluidsynth-dev librtmidi-dev libpulse-dev libjack-jackd2-dev
     timgm6mb-soundfont fonts-liberation2
 )

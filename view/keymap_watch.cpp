@@ -6,17 +6,30 @@
 #ifdef PLINKORA_HAVE_XKB_X11
 #include "view/keymap_x11.h"
 #endif
+#ifdef PLINKORA_HAVE_WAYLAND
+#include "view/keymap_wayland.h"
+#endif
 
 namespace plinkora {
 
 namespace {
 
-KeyLegends LegendsOfTheSession() {
+KeyLegends LegendsOfTheSession(const WaylandKeymap* compositor) {
 #ifdef PLINKORA_HAVE_XKB_X11
     if (std::optional<KeyLegends> server = x11keymap::Read()) {
         return *server;
     }
 #endif
+#ifdef PLINKORA_HAVE_WAYLAND
+    if (compositor != nullptr) {
+        if (std::optional<KeyLegends> sent = compositor->Legends()) {
+            return *sent;
+        }
+    }
+#else
+    Q_UNUSED(compositor);
+#endif
+    // Desktop programs do not get this variable; a compositor started by hand may.
     const QByteArray layout = qgetenv("XKB_DEFAULT_LAYOUT");
     if (!layout.isEmpty()) {
         // A list such as "de,us" starts with the layout in use at first.
@@ -32,12 +45,25 @@ KeyLegends LegendsOfTheSession() {
 
 }  // namespace
 
-KeymapWatch::KeymapWatch(QObject* parent) : KeymapWatch(LegendsOfTheSession, parent) {
+KeymapWatch::KeymapWatch(QObject* parent) : QObject(parent) {
+#ifdef PLINKORA_HAVE_WAYLAND
+    compositor_ = WaylandKeymap::Connect(this);
+    if (compositor_ != nullptr) {
+        connect(compositor_, &WaylandKeymap::Changed, this, [this] { reloadSoon_.start(); });
+    }
+#endif
+    source_ = [this] { return LegendsOfTheSession(compositor_); };
+    legends_ = source_();
+    ReloadSoonOnRequest();
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 KeymapWatch::KeymapWatch(Source source, QObject* parent)
     : QObject(parent), source_(std::move(source)), legends_(source_()) {
+    ReloadSoonOnRequest();
+}
+
+void KeymapWatch::ReloadSoonOnRequest() {
     reloadSoon_.setSingleShot(true);
     reloadSoon_.setInterval(0);
     reloadSoon_.callOnTimeout(this, &KeymapWatch::Reload);

@@ -9,14 +9,17 @@
 
 namespace plinkora {
 
+class WaylandKeymap;
+
 // Follows what the keys type in the keyboard layout in use, so that the caps can show it.
 class KeymapWatch final : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
   public:
     using Source = std::function<KeyLegends()>;
 
-    // Reads the layout in use: on X11 the server's keymap, followed as it changes; elsewhere
-    // the layout XKB_DEFAULT_LAYOUT names, as a Wayland compositor reads it, or else US.
+    // Reads the layout in use: on X11 the server's keymap, on Wayland the one the compositor
+    // gives the seat's keyboard, both followed as they change; else the layout
+    // XKB_DEFAULT_LAYOUT names, or US.
     explicit KeymapWatch(QObject* parent = nullptr);
     // Reads the legends from the given source instead.
     KeymapWatch(Source source, QObject* parent);
@@ -32,6 +35,9 @@ class KeymapWatch final : public QObject, public QAbstractNativeEventFilter {
     void Changed();
 
   private:
+    void ReloadSoonOnRequest();
+
+    WaylandKeymap* compositor_ = nullptr;  // a child, on Wayland only
     Source source_;
     KeyLegends legends_;
     QTimer reloadSoon_;  // a layout switch comes as several events: one reading for all

@@ -76,6 +76,23 @@ KeyLegends LegendsFromKeymap(xkb_keymap* keymap, uint32_t layoutIndex) {
     return legends;
 }
 
+std::optional<KeyLegends> LegendsFromKeymapText(const QByteArray& text, uint32_t group) {
+    const std::unique_ptr<xkb_context, ContextFree> context(
+        xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
+    if (!context || text.isEmpty()) {
+        return std::nullopt;
+    }
+    // The text may end in the NUL the protocol sends with it.
+    const std::unique_ptr<xkb_keymap, KeymapFree> keymap(xkb_keymap_new_from_buffer(
+        context.get(), text.constData(), qstrnlen(text.constData(), text.size()),
+        XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    if (!keymap) {
+        return std::nullopt;
+    }
+    const uint32_t layouts = xkb_keymap_num_layouts(keymap.get());
+    return LegendsFromKeymap(keymap.get(), layouts > 0 ? group % layouts : 0);
+}
+
 std::optional<KeyLegends> LegendsForLayout(const char* layout, const char* variant) {
     const std::unique_ptr<xkb_context, ContextFree> context(
         xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES));

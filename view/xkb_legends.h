@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,11 @@ QString KeysymLegend(uint32_t keysym);
 
 // The drawn keys' prints in one layout (group) of an xkbcommon keymap, by the keys' evdev codes.
 KeyLegends LegendsFromKeymap(xkb_keymap* keymap, uint32_t layoutIndex);
+
+// The prints of the given layout (group) of a keymap in xkbcommon's text form, as a Wayland
+// compositor sends it; a group past the keymap's last layout wraps round, as XKB's do. None
+// where the text is no keymap.
+std::optional<KeyLegends> LegendsFromKeymapText(const QByteArray& text, uint32_t group);
 
 // The prints of a layout named as setxkbmap names it ("de", "fr"; variant may be empty), from
 // the system's keyboard data; none where that data or the layout is missing.

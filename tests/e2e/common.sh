@@ -58,6 +58,47 @@ start_xvfb() {
     wait_for $! 10 test -s "$work/display" || skip "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
     export DISPLAY=:$(head -n 1 "$work/display")
 }
+# start_accessibility_bus: a session bus and an accessibility bus of their own, as a desktop
+# session has them; sets $python to a Python that reads AT-SPI. Skips the test where they
+# cannot start.
+start_accessibility_bus() {
+    local candidate launcher= launcher_pid
+    python=
+    for candidate in /usr/bin/python3 python3; do
+        if "$candidate" -c 'import pyatspi' 2>/dev/null; then python=$candidate && break; fi
+    done
+    [[ -n $python ]] || skip "python3-pyatspi is not installed"
+    for candidate in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher; do
+        [[ -x $candidate ]] && launcher=$candidate && break
+    done
+    [[ -n $launcher ]] || skip "at-spi2-core is not installed: no accessibility bus"
+    command -v dbus-daemon >/dev/null || skip "dbus-daemon is not installed"
+    unset AT_SPI_BUS_ADDRESS
+    dbus-daemon --session --nofork --nosyslog --print-address=3 3>"$work/bus" \
+        >"$work/dbus.log" 2>&1 &
+    pids+=($!)
+    wait_for $! 10 test -s "$work/bus" || skip "the session bus did not start"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS
+    "$launcher" --launch-immediately >"$work/atspi.log" 2>&1 &
+    pids+=($!)
+    launcher_pid=$!
+    wait_for $launcher_pid 10 atspi_up || skip "the accessibility bus did not start"
+}
+atspi_up() {
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+        >/dev/null 2>&1
+}
+# start_null_sink: a PulseAudio server of its own with a null sink, for the built-in
+# synthesizer to play into; where it cannot start, the program warns and goes on closed.
+start_null_sink() {
+    command -v pulseaudio >/dev/null || return 0
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
+        -L module-native-protocol-unix -L "module-null-sink sink_name=testsink" \
+        >"$work/pulseaudio.log" 2>&1 &
+    pids+=($!)
+    wait_for $! 10 pactl info >/dev/null 2>&1 || echo "PulseAudio did not start: the output stays closed"
+}
 # use_test_soundfont: the small SoundFont loads quickly.
 use_test_soundfont() {
     local soundfont=${PLINKORA_TEST_SOUNDFONT:-/usr/share/sounds/sf2/TimGM6mb.sf2}

@@ -1,3 +1,5 @@
+#include <xkbcommon/xkbcommon.h>
+
 #include <QAccessible>
 
 #include "view/keymap_watch.h"
@@ -60,6 +62,35 @@ TEST(KeyLegends, KeysymsWithoutALegendGiveNone) {
     EXPECT_EQ(KeysymLegend(0x00e4), "\u00E4");
     EXPECT_EQ(KeyLegends().CapLegend(0x01), "");  // Esc carries none, nor beyond the table
     EXPECT_EQ(KeyLegends().Print(kKeyTableSize), KeyPrint{});
+}
+
+// A keymap as a Wayland compositor sends it: its text, with the NUL the protocol adds.
+QByteArray KeymapText(const char* layouts) {
+    xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
+    const xkb_rule_names names{"evdev", "pc105", layouts, "", ""};
+    xkb_keymap* keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    char* text =
+        keymap != nullptr ? xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1) : nullptr;
+    QByteArray result = text != nullptr ? QByteArray(text, qstrlen(text) + 1) : QByteArray();
+    free(text);
+    xkb_keymap_unref(keymap);
+    xkb_context_unref(context);
+    return result;
+}
+
+TEST(KeyLegends, ASentKeymapGivesTheLegendsOfItsActiveLayout) {
+    SKIP_WITHOUT_KEYBOARD_DATA();
+    const QByteArray frenchThenUs = KeymapText("fr,us");
+    ASSERT_FALSE(frenchThenUs.isEmpty());
+    EXPECT_EQ(LegendsFromKeymapText(frenchThenUs, 0), Layout("fr"));
+    EXPECT_EQ(LegendsFromKeymapText(frenchThenUs, 1), Layout("us"));
+    // XKB wraps a group number past the last layout round to the first.
+    EXPECT_EQ(LegendsFromKeymapText(frenchThenUs, 2), Layout("fr"));
+}
+
+TEST(KeyLegends, ASentTextThatIsNoKeymapGivesNone) {
+    EXPECT_EQ(LegendsFromKeymapText(QByteArray(), 0), std::nullopt);
+    EXPECT_EQ(LegendsFromKeymapText(QByteArrayLiteral("xkb_keymap { nonsense"), 0), std::nullopt);
 }
 
 // A keymap whose layout the test switches, as a user switches it while the program runs.
