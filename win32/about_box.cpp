@@ -41,6 +41,7 @@ constexpr int kLinkLeft = 300;  // leaves the captions clear of the picture
 constexpr int kLinkWidth = 200;
 constexpr int kLinkHeight = 22;
 constexpr int kPictureSize = 200;
+constexpr int kPictureRight = 12 + kPictureSize;
 constexpr int kTitleHeight = 140;  // tenths of a point
 
 void LayOut(HWND box) {
@@ -55,8 +56,9 @@ void LayOut(HWND box) {
                         {kLinkLeft - kCaptionWidth - 6, 114, kCaptionWidth, kLinkHeight}},
                        {IDC_ABOUT_MAIL, {kLinkLeft, 114, kLinkWidth, kLinkHeight}},
                        {IDC_ABOUT_MAIL2, {kLinkLeft, 140, kLinkWidth, kLinkHeight}},
+                       // Clear of the picture: a static control paints its whole rectangle.
                        {IDC_ABOUT_HOME_CAPTION,
-                        {kLinkLeft - 2 * kCaptionWidth - 6, 170, 2 * kCaptionWidth, kLinkHeight}},
+                        {kPictureRight + 2, 170, kLinkLeft - 8 - kPictureRight, kLinkHeight}},
                        {IDC_ABOUT_HOME, {kLinkLeft, 170, kLinkWidth, kLinkHeight}},
                        {IDOK, {(kBoxSize.width - 80) / 2, 226, 80, 26}},
                    });

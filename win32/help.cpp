@@ -1,6 +1,9 @@
+#include "win32/dialogs.h"
+
+#include <algorithm>
 #include <string>
 
-#include "win32/dialogs.h"
+#include "win32/resource_ids.h"
 
 // Help is the compiled help file beside the program, shown by Windows' HTML Help. HTML Help is
 // looked for only when help is first asked for, and only once: a machine without it still runs
@@ -82,10 +85,82 @@ std::string AnsiPath(const std::wstring& path) {
     return ansi;
 }
 
+struct HelpFailure {
+    std::wstring why;
+    std::wstring file;
+};
+
+// Widens the box so that the file's name shows whole, as far as the screen allows; beyond that
+// the field scrolls, and nothing of the name is lost.
+void FitFileName(HWND box, const std::wstring& file) {
+    HWND field = GetDlgItem(box, IDC_HELP_FILE);
+    HDC dc = GetDC(field);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    GetTextExtentPoint32W(dc, file.c_str(), int(file.size()), &text);
+    SelectObject(dc, old);
+    ReleaseDC(field, dc);
+    const DWORD margins = DWORD(SendMessageW(field, EM_GETMARGINS, 0, 0));
+    const int needed = text.cx + LOWORD(margins) + HIWORD(margins) + 4;
+    RECT place;
+    GetWindowRect(field, &place);
+    const int grow = needed - (place.right - place.left);
+    if (grow <= 0) {
+        return;
+    }
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(box, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT frame;
+    GetWindowRect(box, &frame);
+    const int width =
+        std::min<int>(frame.right - frame.left + grow, monitor.rcWork.right - monitor.rcWork.left);
+    const int added = width - (frame.right - frame.left);
+    const int left = std::max<int>(monitor.rcWork.left, frame.left - added / 2);
+    SetWindowPos(box, nullptr, left, frame.top, width, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&place), 2);
+    SetWindowPos(field, nullptr, 0, 0, place.right - place.left + added, place.bottom - place.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND ok = GetDlgItem(box, IDOK);
+    RECT button;
+    GetWindowRect(ok, &button);
+    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&button), 2);
+    SetWindowPos(ok, nullptr, button.left + added / 2, button.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK HelpFailedProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            const auto* failure = reinterpret_cast<const HelpFailure*>(lParam);
+            SendDlgItemMessageW(box, IDC_HELP_ICON, STM_SETICON,
+                                reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
+            SetDlgItemTextW(box, IDC_HELP_WHY, failure->why.c_str());
+            SetDlgItemTextW(box, IDC_HELP_FILE, failure->file.c_str());
+            FitFileName(box, failure->file);
+            SetFocus(GetDlgItem(box, IDOK));
+            return FALSE;
+        }
+        case WM_CTLCOLORSTATIC:
+            // The read-only field looks like the text above it.
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                EndDialog(box, 0);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
 void SayHelpFailed(HWND owner, const std::wstring& why, const std::wstring& file) {
     MessageBeep(MB_ICONEXCLAMATION);
-    const std::wstring text = why + L"\n\n" + file;
-    MessageBoxW(owner, text.c_str(), L"Plinkora", MB_OK | MB_ICONWARNING);
+    HelpFailure failure{why, file};
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_HELP_FAILED), owner,
+                    HelpFailedProc, reinterpret_cast<LPARAM>(&failure));
 }
 
 }  // namespace

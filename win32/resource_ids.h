@@ -22,6 +22,11 @@
 #define IDC_WARNING_ICON 321
 #define IDC_WARNING_TEXT 322
 
+#define IDD_HELP_FAILED 330
+#define IDC_HELP_ICON 331
+#define IDC_HELP_WHY 332
+#define IDC_HELP_FILE 333
+
 // The program's cursors: the pointing hand over links, the open hand over the playing caps.
 #define IDR_POINTING_HAND_CURSOR 124
 #define IDR_OPEN_HAND_CURSOR 127

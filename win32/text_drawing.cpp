@@ -45,7 +45,11 @@ HFONT CreateFontByPoints(UINT dotsPerInch, const wchar_t* face, int tenthsOfPoin
     font.lfUnderline = (attributes & kFontUnderline) != 0;
     font.lfStrikeOut = (attributes & kFontStrikeOut) != 0;
     font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_TT_PRECIS;
     font.lfQuality = CLEARTYPE_QUALITY;
+    // Where Times New Roman is not installed (Wine without Microsoft's fonts) the mapper then
+    // takes a serif face, Liberation Serif of the same measures, not its sans-serif default.
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_ROMAN;
     wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
     return CreateFontIndirectW(&font);
 }

@@ -79,14 +79,30 @@ TEST(Win32TipBox, ShowsTheTipInTimesNewRomanOf12PointsInTheLinuxBoxsSize) {
     EXPECT_EQ(box.cy, 232);
 }
 
-TEST(Win32Help, AMissingHelpFileIsNamedWhole) {
-    std::wstring message;
-    WhenDialogOpens([&](HWND box) { message = WindowText(GetDlgItem(box, 0xFFFF)); });
+// A long name is the case where a message box of Wine clipped the last letter.
+TEST(Win32Help, AMissingHelpFileIsNamedWholeAndShowsWhole) {
+    std::wstring shown;
+    LONG fieldWidth = 0, textWidth = 0;
+    WhenDialogOpens([&](HWND box) {
+        HWND field = GetDlgItem(box, IDC_HELP_FILE);
+        shown = WindowText(field);
+        RECT client;
+        GetClientRect(field, &client);
+        fieldWidth = client.right;
+        HDC dc = GetDC(field);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)));
+        SIZE text{};
+        GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &text);
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        textWidth = text.cx;
+    });
     ShowHelp(nullptr);
     const std::wstring file = HelpFilePath();
-    ASSERT_GE(message.size(), file.size()) << std::string(message.begin(), message.end());
-    EXPECT_EQ(message.substr(message.size() - file.size()), file);
+    EXPECT_EQ(shown, file);
     EXPECT_EQ(file.substr(file.size() - 13), L"\\Plinkora.chm");
+    EXPECT_GE(fieldWidth, textWidth);
 }
 
 }  // namespace
