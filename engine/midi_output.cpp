@@ -39,6 +39,7 @@ bool OpenChosenDevice(Performance& p) {
     }
     if (p.silenceOnOpen) {
         p.silenceOnOpen = false;
+        LiftPedalsLeftDown(p);
         SendAllNotesOff(p);
     }
     p.midiOut->KeepAwake(p.keepAwake);
@@ -136,10 +137,13 @@ void CloseMidiDevice(Performance& p) {
     if (p.DeviceOpen()) {
         SendAllNotesOff(p);
         p.ForgetHeldKeys();  // releases are ignored while the device is closed
-        if (!p.owedReleases.empty()) {
+        // A lost device may have dropped even what it took, the pedal's lift among it.
+        if (!p.owedReleases.empty() || p.midiOut->Lost()) {
             p.owedReleases.clear();
             p.silenceOnOpen = true;
+            p.pedalsLeftDown |= p.pedalChannels;
         }
+        p.pedalChannels = 0;
         p.midiOut.reset();
     }
     p.view->Repaint();

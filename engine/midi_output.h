@@ -50,8 +50,9 @@ void SendInstrument(Performance& p);
 // Before the menu is built: without a mapper the first device is the one opened.
 void ResolveDefaultDevice(Performance& p);
 // The opening at start-up: only the performance channel hears the program. False (after the
-// warning) when the device cannot be opened. A device that closed owing releases is silenced
-// on every channel when a device opens again.
+// warning) when the device cannot be opened. A device that closed lost or owing releases is
+// silenced when a device opens again: the pedal lifted where it had gone down on it, then All
+// Notes Off on every channel.
 [[nodiscard]] bool OpenMidiDeviceAtStartup(Performance& p);
 void OpenMidiDevice(Performance& p);
 void CloseMidiDevice(Performance& p);

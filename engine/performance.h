@@ -121,8 +121,13 @@ struct Performance {
     // They go out before anything else once it takes words again. Room is reserved for every
     // distinct one, so owing allocates nothing.
     std::vector<uint32_t> owedReleases;
-    // The device closed owing releases: the next one opened gets All Notes Off.
+    // The device closed owing releases, or lost: the next one opened gets All Notes Off.
     bool silenceOnOpen = false;
+    // Bit c: the pedal went down on channel c since the device opened. A device that closes
+    // lost or owing releases passes its bits to pedalsLeftDown, which the next opening lifts
+    // before its All Notes Off: a receiver holds every note under a pedal left down.
+    uint16_t pedalChannels = 0;
+    uint16_t pedalsLeftDown = 0;
     // A playback runs: an output that sleeps after a silence stays up.
     bool keepAwake = false;
 

@@ -10,6 +10,12 @@ uint32_t PedalWord(int32_t channel, uint8_t value) {
     return ShortMessage(kControlChange, static_cast<uint32_t>(channel), kSustainController, value);
 }
 
+// Remembered even when the device did not take it: a receiver may have it all the same.
+void PutPedalDown(Performance& p, int32_t channel) {
+    p.pedalChannels |= static_cast<uint16_t>(1u << channel);
+    p.midiOut->Send(PedalWord(channel, kPedalDownValue));
+}
+
 }  // namespace
 
 bool PressPedal(Performance& p, KeyVoice& pedal) {
@@ -18,9 +24,9 @@ bool PressPedal(Performance& p, KeyVoice& pedal) {
     }
     static_cast<void>(PayOwedReleases(p));
     pedal = {true, p.bourdonOn, p.keySignature, p.channel, 0};
-    p.midiOut->Send(PedalWord(p.channel, kPedalDownValue));
+    PutPedalDown(p, p.channel);
     if (p.bourdonOn) {
-        p.midiOut->Send(PedalWord(kBourdonChannel, kPedalDownValue));
+        PutPedalDown(p, kBourdonChannel);
     }
     return true;
 }
@@ -39,6 +45,18 @@ void LiftPedal(Performance& p, KeyVoice& pedal) {
 void LiftPedals(Performance& p) {
     LiftPedal(p, p.liveVoices[kPedalScanCode]);
     LiftPedal(p, p.playedVoices[kPedalScanCode]);
+}
+
+// The lifts are not trusted before this device too closes in order: one lost before they
+// reached its receiver passes them on to the next opening.
+void LiftPedalsLeftDown(Performance& p) {
+    p.pedalChannels |= p.pedalsLeftDown;
+    for (int32_t channel = 0; channel < 16; ++channel) {
+        if ((p.pedalsLeftDown >> channel) & 1u) {
+            static_cast<void>(SendRelease(p, PedalWord(channel, 0)));
+        }
+    }
+    p.pedalsLeftDown = 0;
 }
 
 }  // namespace plinkora

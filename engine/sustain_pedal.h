@@ -21,5 +21,8 @@ void LiftPedal(Performance& p, KeyVoice& pedal);
 // Lifts the live and the played pedal, before All Notes Off: a synthesizer holds the notes
 // that All Notes Off ends for as long as the pedal stays down.
 void LiftPedals(Performance& p);
+// Lifts the pedal on each channel of pedalsLeftDown, where a device that closed lost or owing
+// releases may have left it down at its receiver; called as a device opens.
+void LiftPedalsLeftDown(Performance& p);
 
 }  // namespace plinkora

@@ -81,12 +81,14 @@ std::vector<uint8_t> BuildTrack(std::span<const EventRecord> events, int32_t tra
     PutTrackStart(track, channel, program);
     PlayedShifts played;
     uint64_t pendingTicks = 0;
+    bool pedalDown = false;
     for (const EventRecord& e : events) {
         pendingTicks += DelayToTicks(e.delay_ms);
         if (ScanCodeOf(e.key_param) == kPedalScanCode) {
             PutVariableLength(track, pendingTicks);
             pendingTicks = 0;
-            PutPedal(track, channel, e.message == kKeyDown);
+            pedalDown = e.message == kKeyDown;
+            PutPedal(track, channel, pedalDown);
             continue;
         }
         const KeyEntry* key = PlayingKey(ScanCodeOf(e.key_param));
@@ -101,6 +103,13 @@ std::vector<uint8_t> BuildTrack(std::span<const EventRecord> events, int32_t tra
         track.push_back(static_cast<uint8_t>(12 * (key->octave + octaveOffset + *shift) +
                                              key->semitone + transposition));
         track.push_back(kVelocity);
+    }
+    // A take finished with the space bar held ends with the pedal down; a player of the file
+    // would keep it down for whatever it plays next.
+    if (pedalDown) {
+        PutVariableLength(track, pendingTicks);
+        pendingTicks = 0;
+        PutPedal(track, channel, false);
     }
     if (!bourdonTrack) {
         // A silent note 399 ticks after the last event holds the end of the piece open.

@@ -21,8 +21,9 @@ uint32_t DelayToTicks(uint32_t delayMs);
 // when the key signature is none of the 24. The octave shifts of Shift and Ctrl chords are
 // left out unless asPlayed, which writes each note in the octave it sounded in (a release
 // ends the note its key's press began; events playback would skip are left out too). Both
-// have the space bar's pedal as control change 64 on each track's channel, at its time: a take
-// without it gives the same bytes as before there was a pedal.
+// have the space bar's pedal as control change 64 on each track's channel, at its time, lifted
+// at the take's end where the take left it down: a take without it gives the same bytes as
+// before there was a pedal.
 std::optional<std::vector<uint8_t>> BuildMidiFile(std::span<const EventRecord> events,
                                                   int32_t keySignature, int32_t program,
                                                   bool bourdonOn, bool asPlayed = false);

@@ -1,5 +1,8 @@
 #include "engine/sustain_pedal.h"
 
+#include <functional>
+#include <utility>
+
 #include "engine/controls.h"
 #include "engine_fixture.h"
 #include "file_test_support.h"
@@ -115,6 +118,61 @@ TEST_F(SustainPedal, ATakeRecordsTheSpaceBarAndPlaybackPutsThePedalDownAgain) {
     EXPECT_EQ(Sent().front(), Pedal(0, false));
 }
 
+// A device lost with the pedal down, or closed owing its lift, leaves the receiver holding
+// every later note: the next opening lifts it where it went down, before All Notes Off.
+TEST_F(SustainPedal, APedalADeviceMayHaveLeftDownIsLiftedByTheNextOpeningBeforeAllNotesOff) {
+    const EventRecord playedPedal{0, kKeyDown, KeyParam(kPedalScanCode), 0};
+    const std::vector<std::pair<const char*, std::function<void()>>> losses{
+        {"lost while held",
+         [&] {
+             Press(kPedalScanCode);
+             outputs.full = outputs.lost = true;  // a lost device takes nothing
+             CloseMidiDevice(p);
+         }},
+        {"lift owed, then closed",
+         [&] {
+             Press(kPedalScanCode);
+             outputs.full = true;
+             Press(kKeyA);
+             Release(kPedalScanCode);
+             CloseMidiDevice(p);
+         }},
+        {"lost again before the lift went out",
+         [&] {
+             Press(kPedalScanCode);
+             outputs.full = outputs.lost = true;
+             CloseMidiDevice(p);
+             OpenMidiDevice(p);  // a server that has not answered the opening yet
+             CloseMidiDevice(p);
+         }},
+        {"lost in a playback that held it",
+         [&] {
+             PlayRecordedEvent(p, playedPedal);
+             outputs.lost = true;  // it took the lift, but may never have passed it on
+             ReleaseAllKeys(p);
+             CloseMidiDevice(p);
+         }},
+    };
+    Words expected{Pedal(0, false), Pedal(15, false)};
+    const Words allOff = AllNotesOff();
+    expected.insert(expected.end(), allOff.begin(), allOff.end());
+    expected.insert(expected.end(), {ShortMessage(kProgramChange, 0, 0, 0),
+                                     ShortMessage(kProgramChange, 15, 0, 0)});
+    for (const auto& [what, lose] : losses) {
+        SCOPED_TRACE(what);
+        SetBourdon(p, true);
+        lose();
+        outputs.full = outputs.lost = false;
+        Sent();
+        OpenMidiDevice(p);
+        EXPECT_EQ(Sent(), expected);
+        CloseMidiDevice(p);
+        OpenMidiDevice(p);  // lifted once: the next opening is an ordinary one
+        EXPECT_EQ(Sent().size(), 16u + 2u);
+        Sent();
+    }
+}
+
 using PedalFiles = TempFolderTest;
 
 const EventList kPedalTake{{0, kKeyDown, KeyParam(kKeyA), 1},
@@ -156,6 +214,32 @@ TEST(PedalExport, ThePedalIsControlChange64OnEachTrackOfBothKinds) {
                                          "7EBF4000 00FF2F00");
         EXPECT_NE(std::search(file->begin(), file->end(), low.begin(), low.end()), file->end())
             << asPlayed;
+    }
+}
+
+TEST(PedalExport, ATakeFinishedWithThePedalDownEndsWithItLiftedOnEachTrackOfBothKinds) {
+    // Finished while Space was held: no release of the pedal in the take.
+    const EventList take{{0, kKeyDown, KeyParam(kKeyA), 0},
+                         {1000, kKeyDown, KeyParam(kPedalScanCode), 0},
+                         {500, kKeyUp, KeyParam(kKeyA), 0}};
+    const std::string tempo = "00FF5103 0B96C6 ";
+    // Lifted at the release of A, the take's last event; the closing pause follows.
+    const Bytes melody = Hex(tempo +
+                             "00C000 00903C7F 817CB0407F 7E803C7F 00B04000 830F900100 "
+                             "00800100 00FF2F00");
+    const Bytes bourdon = Hex(tempo + "00CF00 009F307F 817CBF407F 7E8F307F 00BF4000 00FF2F00");
+    for (const bool asPlayed : {false, true}) {
+        const std::optional<Bytes> file = BuildMidiFile(take, 1297, 0, true, asPlayed);
+        ASSERT_TRUE(file);
+        for (const Bytes& track : {melody, bourdon}) {
+            // The whole track, from its header with its length to its end.
+            Bytes chunk = Hex("4D54726B");
+            chunk.insert(chunk.end(), {0, 0, 0, static_cast<uint8_t>(track.size())});
+            chunk.insert(chunk.end(), track.begin(), track.end());
+            EXPECT_NE(std::search(file->begin(), file->end(), chunk.begin(), chunk.end()),
+                      file->end())
+                << asPlayed;
+        }
     }
 }
 

@@ -5,7 +5,8 @@
 # JACK and with Plinkora's own port, must never hold the window. An opening the server does not
 # answer counts as a lost device, shown with one warning at a time; once the server answers
 # again the device comes back by itself and its warning goes. Quitting while the server is
-# frozen ends the program at once. Exits 0 on success, 1 on a failure, 77 only where the JACK
+# frozen ends the program at once. A pedal held while the server froze ends up lifted at the
+# reader once the device opens again. Exits 0 on success, 1 on a failure, 77 only where the JACK
 # server or Xvfb cannot start.
 set -u
 
@@ -112,6 +113,47 @@ wait_for $app 10 all_released ||
 echo "the queue overflowed: $(words_received) words arrived once the server answered again," \
     "and every note on reached its note off; the last: $(grep -E '^ *[0-9]+: ' "$work/dump.log" |
         tail -n 4 | sed -E 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*/[\1]/' | tr -d '\n')"
+kill "$dump" 2>/dev/null
+
+say "the pedal held while the server froze, let go, and the device closed and opened again"
+stdbuf -oL jack_midi_dump pedal-monitor >"$work/pedal.log" 2>&1 &
+dump=$! && pids+=("$dump")
+wait_for $dump 5 jack_connect Plinkora:midi_out pedal-monitor:input ||
+    fail "could not connect jack_midi_dump to the own port"
+# The port is made anew once the server answers: the reader follows it, as a patchbay does. The
+# device's quiet trial opening holds the new port a round before the words come.
+(while kill -0 "$dump" 2>/dev/null; do
+    jack_connect Plinkora:midi_out pedal-monitor:input >/dev/null 2>&1
+    sleep 0.1
+done) &
+pids+=($!)
+xdotool windowfocus --sync "$window" keydown space sleep 0.5  # with the bourdon still on
+freeze
+xdotool type --delay 3 "$(printf 'asdf%.0s' $(seq 300))"
+xdotool keyup space  # the lift finds the queue full
+answer "Alt+S" alt+s
+answer "Alt+O" alt+o
+one_warning "the own port opened again with the pedal's lift owed"
+dismiss
+thaw
+wait_for $app 10 listed Plinkora:midi_out || fail "the own port did not come back"
+# Each channel's last controller 64 at the reader, and the last words.
+last_pedals() {
+    sed -nE 's/^ *[0-9]+: (b[0-9a-f]) 40 ([0-9a-f]{2}).*/\1 \2/p' "$work/pedal.log" |
+        awk '{ last[$1] = $2 } END { for (c in last) print c, last[c] }' | sort | tr '\n' ' '
+}
+pedals_up() { [[ $(last_pedals) == "b0 00 bf 00 " ]]; }
+last_words() {
+    sed -nE 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*/[\1]/p' "$work/pedal.log" | tail -n "$1" |
+        sed -E 's/ \]/]/' | tr -d '\n'
+}
+wait_for $app 10 pedals_up ||
+    fail "the pedal stayed down at the reader: last controller 64 by channel: $(last_pedals)"
+sleep 0.5
+# Lifted before All Notes Off, which a receiver would hold under a pedal still down.
+[[ $(last_words 20) == "[b0 40 00][bf 40 00][b0 7b 00]"* ]] ||
+    fail "the reopened port was not sent the lift, then All Notes Off: $(last_words 20)"
+echo "the pedal is up at the reader on channels 1 and 16, then All Notes Off: $(last_words 20)"
 kill "$dump" 2>/dev/null
 
 say "quitting while the server is frozen"
