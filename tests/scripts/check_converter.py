@@ -142,21 +142,23 @@ def check_wav(work):
 
 def check_pedal(work):
     """The space bar's pedal: control change 64 on each track's channel at its time, in the
-    file as played and in the standard one."""
+    file as played and in the standard one; a take finished with Space held ends lifted."""
     space = 0x39
     events = [(0, 256, 30, 0), (1000, 256, space, 0), (500, 257, 30, 0), (500, 257, space, 0)]
-    path = write_document(os.path.join(work, "pedal.plk"), events, bourdon=1)
-    out = os.path.join(work, "pedal.mid")
-    for kind in (["--as-played"], []):
-        check(run(*kind, path, out).returncode == 0, f"pedal {kind} exits 0")
-        for track, channel in zip(mido.MidiFile(out).tracks, (0, 15)):
-            now, pedal = 0, []
-            for message in track:
-                now += message.time
-                if message.type == "control_change":
-                    pedal.append((now, message.control, message.value, message.channel))
-            check(pedal == [(252, 64, 127, channel), (252 + 126 + 126, 64, 0, channel)],
-                  f"the pedal {kind} on channel {channel + 1}: {pedal}")
+    lifted_at = {"pedal": 252 + 126 + 126, "held": 252 + 126}  # the take's last event
+    for name, take in (("pedal", events), ("held", events[:3])):
+        path = write_document(os.path.join(work, name + ".plk"), take, bourdon=1)
+        out = os.path.join(work, name + ".mid")
+        for kind in (["--as-played"], []):
+            check(run(*kind, path, out).returncode == 0, f"{name} {kind} exits 0")
+            for track, channel in zip(mido.MidiFile(out).tracks, (0, 15)):
+                now, pedal = 0, []
+                for message in track:
+                    now += message.time
+                    if message.type == "control_change":
+                        pedal.append((now, message.control, message.value, message.channel))
+                check(pedal == [(252, 64, 127, channel), (lifted_at[name], 64, 0, channel)],
+                      f"the pedal of {name}.plk {kind} on channel {channel + 1}: {pedal}")
 
 
 def check_level(work):
