@@ -16,6 +16,7 @@ import time
 
 RATE = 48000
 AUDIBLE = 100           # 16-bit sample value, about -50 dBFS
+MISSED = -32768         # what pipewire_recorder puts where it missed a cycle: no sound, no gap
 # SOUND_PATH_SILENCE_S and SOUND_PATH_SILENCES set how long and how many the silences before a
 # first note are (20 s, twice); the first note of a take follows a silence of about 7 s.
 SILENCE_S = float(os.environ.get("SOUND_PATH_SILENCE_S", "20"))
@@ -85,10 +86,11 @@ def fit(timing):
 
 def onset(samples, start, stop):
     """The first audible sample from start that clearly rises above what sounded just before."""
-    before = max((abs(x) for x in samples[max(0, start - RATE // 100):start]), default=0)
+    before = max((abs(x) for x in samples[max(0, start - RATE // 100):start] if x != MISSED),
+                 default=0)
     level = max(AUDIBLE, 3 * before)
     for i in range(max(start, 0), min(stop, len(samples))):
-        if abs(samples[i]) >= level:
+        if samples[i] != MISSED and abs(samples[i]) >= level:
             return i
     return None
 
