@@ -10,7 +10,8 @@ build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6 libxkbcommon-x11-dev
     qt6-wayland libwayland-dev qt6-base-private-dev
-    libfluidsynth-dev librtmidi-dev libpulse-dev libjack-jackd2-dev
+    libfluidsynth-dev librtmidi-dev libpulse-dev libjack-jackd2-dev libpipewire-0.3-dev
+    libdbus-1-dev
     timgm6mb-soundfont fonts-liberation2
 )
 test_packages=(
@@ -19,6 +20,7 @@ test_packages=(
     clang libclang-rt-14-dev clang-format
     xvfb xdotool x11-xserver-utils x11-utils xauth
     pulseaudio pulseaudio-utils jackd2
+    pipewire pipewire-bin pipewire-pulse wireplumber rtkit
     imagemagick
     dbus at-spi2-core python3-pyatspi
     sway xwayland grim

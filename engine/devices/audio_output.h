@@ -34,7 +34,10 @@ using LossCallback = std::function<void()>;
 // Each is null when its server does not answer; each may wait on its server, so they are called
 // off the window thread. rate is the rate asked for; the source is told the one granted.
 // serverFound tells, on failure, whether a PulseAudio server was there at all (a frozen or
-// failing one) rather than none.
+// failing one) rather than none. OpenPipeWireOutput's serverFound is true only for a PipeWire that
+// carries sound: one without any audio sink leaves the sound to a PulseAudio server.
+std::unique_ptr<AudioOutput> OpenPipeWireOutput(AudioSource& source, double rate, LossCallback lost,
+                                                bool& serverFound);
 std::unique_ptr<AudioOutput> OpenPulseOutput(AudioSource& source, double rate, LossCallback lost,
                                              bool& serverFound);
 std::unique_ptr<AudioOutput> OpenJackOutput(AudioSource& source, LossCallback lost);

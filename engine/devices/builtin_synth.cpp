@@ -216,12 +216,20 @@ bool Deliver(fluid_synth_t* synth, uint32_t word) {
     }
 }
 
-// Background: the first output that answers. PipeWire answers through its PulseAudio server.
-// ALSA's default device is the last resort, and only where no PulseAudio server exists: there
-// it would reach a frozen server through ALSA's PulseAudio plug-in, wait on it, and never tell
-// when it goes away.
+// Background: the first output that answers. PipeWire through its own API, whose data thread
+// renders each cycle itself; a PipeWire that is there but does not answer is not tried again
+// through its PulseAudio server, which would wait on it as well. ALSA's default device is the
+// last resort, and only where no sound server exists: there it would reach a frozen server
+// through ALSA's PulseAudio plug-in, wait on it, and never tell when it goes away.
 std::unique_ptr<AudioOutput> OpenFirstOutput(AudioSource& source, double rate,
                                              fluid_settings_t* settings, const LossCallback& lost) {
+    bool pipeWireFound = false;
+    if (auto pipeWire = OpenPipeWireOutput(source, rate, lost, pipeWireFound)) {
+        return pipeWire;
+    }
+    if (pipeWireFound) {
+        return nullptr;
+    }
     bool pulseServerFound = false;
     if (auto pulse = OpenPulseOutput(source, rate, lost, pulseServerFound)) {
         return pulse;

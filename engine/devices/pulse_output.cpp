@@ -1,15 +1,13 @@
-#include <pthread.h>
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
-#include <sched.h>
 #include <sys/eventfd.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 
 #include "engine/devices/audio_output.h"
+#include "engine/devices/realtime_priority.h"
 
 namespace plinkora {
 
@@ -30,21 +28,6 @@ constexpr size_t kFrameBytes = 2 * sizeof(float);
 // A server that has not made the stream ready by then is taken for a frozen one, so that the
 // opening thread does not wait on it for ever.
 constexpr pa_usec_t kOpenLimitUsec = 1500 * PA_USEC_PER_MSEC;
-
-// Where the system allows it (RLIMIT_RTPRIO, or the privilege to ignore it), the audio thread
-// runs ahead of ordinary programs, so that a busy machine does not starve the sound. Elsewhere
-// it stays as it is.
-void RaiseCallingThreadToRealtime() {
-    rlimit limit{};
-    int priority = kRealtimePriority;
-    if (getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        static_cast<int>(limit.rlim_cur) < priority && limit.rlim_cur > 0) {
-        priority = static_cast<int>(limit.rlim_cur);
-    }
-    sched_param param{};
-    param.sched_priority = priority;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param);
-}
 
 uint32_t Bytes(double seconds, double rate) {
     return static_cast<uint32_t>(seconds * rate) * kFrameBytes;
@@ -99,6 +82,7 @@ class PulseOutput final : public AudioOutput {
     std::atomic<bool> streamSettled_{false};
     std::atomic<bool> lost_{false};
     std::atomic<bool> overdue_{false};
+    std::atomic<pid_t> mainloopThread_{0};
 };
 
 PulseOutput::~PulseOutput() {
@@ -160,6 +144,12 @@ bool PulseOutput::Open(double rate, bool& serverFound) {
     serverFound =
         !opened && context_ && (overdue_ || pa_context_errno(context_) != PA_ERR_CONNECTIONREFUSED);
     pa_threaded_mainloop_unlock(mainloop_);
+    // The mainloop's thread renders: it runs ahead of ordinary programs where the system allows
+    // it, so that a busy machine does not starve the sound. Asked from here, as rtkit may take a
+    // moment to answer.
+    if (opened && mainloopThread_ != 0) {
+        RaiseThreadToRealtime(mainloopThread_, kRealtimePriority);
+    }
     return opened;
 }
 
@@ -248,7 +238,7 @@ void PulseOutput::StreamChanged(pa_stream* stream, void* self) {
     auto* output = static_cast<PulseOutput*>(self);
     switch (pa_stream_get_state(stream)) {
         case PA_STREAM_READY:
-            RaiseCallingThreadToRealtime();
+            output->mainloopThread_ = gettid();
             output->streamSettled_ = true;
             break;
         case PA_STREAM_FAILED:
