@@ -118,10 +118,18 @@ void SynthDialog::ChooseSoundFont(const std::string& path) {
             FormatDocumentMessage("Can not load the SoundFont %s. The one in use is kept.", path));
     }
     FillSoundFonts();  // shows the one in use, whichever it is now
+    WarnIfNotRemembered();
 }
 
 void SynthDialog::SoundChanged() {
     control_.SetSound({volume_->value() / 100.0, reverb_->isChecked(), chorus_->isChecked()});
+    WarnIfNotRemembered();
+}
+
+void SynthDialog::WarnIfNotRemembered() {
+    if (const std::string warning = control_.TakeNotRememberedWarning(); !warning.empty()) {
+        warn_(warning);
+    }
 }
 
 }  // namespace plinkora

@@ -17,8 +17,8 @@ class SynthControl;
 class SynthDialog final : public QDialog {
     Q_OBJECT
   public:
-    // warn shows why a SoundFont was refused; askFile asks for a .sf2/.sf3 file (empty when
-    // cancelled). Both are replaced in tests.
+    // warn shows why a SoundFont was refused or the choices are not remembered; askFile asks
+    // for a .sf2/.sf3 file (empty when cancelled). Both are replaced in tests.
     using Warn = std::function<void(const std::string& text)>;
     using AskFile = std::function<std::string()>;
     SynthDialog(SynthControl& control, Warn warn, AskFile askFile, QWidget* parent = nullptr);
@@ -33,6 +33,7 @@ class SynthDialog final : public QDialog {
   private:
     void FillSoundFonts();
     void SoundChanged();
+    void WarnIfNotRemembered();
 
     SynthControl& control_;
     Warn warn_;

@@ -1,8 +1,12 @@
 #include "shell/synth_settings.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <utility>
+
+#include "recording/document.h"
 
 namespace plinkora {
 
@@ -41,12 +45,14 @@ SynthChoice LoadSynthChoice(const QString& file) {
     return choice;
 }
 
-void SaveSynthChoice(const QString& file, const SynthChoice& choice) {
+bool SaveSynthChoice(const QString& file, const SynthChoice& choice) {
     QSettings settings(file, QSettings::IniFormat);
     settings.setValue(QStringLiteral("soundfont"), QString::fromStdString(choice.soundFont));
     settings.setValue(QStringLiteral("volume"), choice.sound.volume);
     settings.setValue(QStringLiteral("reverb"), choice.sound.reverb);
     settings.setValue(QStringLiteral("chorus"), choice.sound.chorus);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 SynthControl::SynthControl(BuiltInSynth& synth, QString settingsFile)
@@ -62,14 +68,27 @@ bool SynthControl::ChooseSoundFont(const std::string& path) {
         return false;
     }
     choice_.soundFont = path;
-    SaveSynthChoice(settingsFile_, choice_);
+    Remember();
     return true;
 }
 
 void SynthControl::SetSound(const SynthSound& sound) {
     choice_.sound = sound;
     synth_.SetSound(sound);
-    SaveSynthChoice(settingsFile_, choice_);
+    Remember();
+}
+
+void SynthControl::Remember() {
+    if (!SaveSynthChoice(settingsFile_, choice_) && !notRememberedTold_) {
+        notRememberedTold_ = true;
+        notRememberedWarning_ = FormatDocumentMessage(
+            "Can not write the synthesizer's settings to %s. They hold until Plinkora ends.",
+            QFile::encodeName(settingsFile_).toStdString());
+    }
+}
+
+std::string SynthControl::TakeNotRememberedWarning() {
+    return std::exchange(notRememberedWarning_, {});
 }
 
 std::unique_ptr<RenderTarget> SynthControl::OfflineRenderer(uint32_t sampleRate) const {

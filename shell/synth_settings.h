@@ -22,7 +22,8 @@ struct SynthChoice {
 // %APPDATA%\Plinkora\synthesizer.ini on Windows). Values out of range read as the defaults.
 QString DefaultSynthSettingsFile();
 SynthChoice LoadSynthChoice(const QString& file);
-void SaveSynthChoice(const QString& file, const SynthChoice& choice);
+// False when the file could not be written (its folder is a file, or read-only, say).
+bool SaveSynthChoice(const QString& file, const SynthChoice& choice);
 
 // The built-in synthesizer as the dialog changes it: every change takes effect at once and is
 // remembered. Window thread.
@@ -30,7 +31,7 @@ class SynthControl final : public Synthesizer {
   public:
     SynthControl(BuiltInSynth& synth, QString settingsFile);
 
-    std::string SoundFont() const { return synth_.SoundFont(); }
+    std::string SoundFont() const override { return synth_.SoundFont(); }
     const SynthSound& Sound() const { return choice_.sound; }
     // False, with the SoundFont in use kept and nothing remembered, when path loads as none.
     bool ChooseSoundFont(const std::string& path);
@@ -38,11 +39,18 @@ class SynthControl final : public Synthesizer {
     // A synthesizer of its own for rendering offline, sounding as this one does; none when its
     // SoundFont no longer loads.
     std::unique_ptr<RenderTarget> OfflineRenderer(uint32_t sampleRate) const override;
+    // Why the choices are not remembered, the first time in this session that they could not
+    // be written; empty otherwise, so that the user hears of it once, not at every change.
+    std::string TakeNotRememberedWarning();
 
   private:
+    void Remember();
+
     BuiltInSynth& synth_;
     QString settingsFile_;
     SynthChoice choice_;
+    bool notRememberedTold_ = false;
+    std::string notRememberedWarning_;
 };
 
 }  // namespace plinkora

@@ -35,6 +35,8 @@ class Synthesizer {
     // A synthesizer of its own rendering offline at sampleRate, sounding as this one does now
     // (SoundFont, volume, effects); none when that cannot be made.
     virtual std::unique_ptr<RenderTarget> OfflineRenderer(uint32_t sampleRate) const = 0;
+    // The SoundFont it plays, which an offline renderer loads again from its file.
+    virtual std::string SoundFont() const = 0;
 };
 
 // Everything a command works on. The window owns the parts; the commands are free functions.

@@ -92,10 +92,15 @@ bool InKeySignatureRange(int32_t id) {
 // with progress and Cancel. A cancelled export leaves nothing and says nothing.
 void ExportAudio(Shell& shell) {
     const DocumentState& document = shell.document;
-    std::unique_ptr<RenderTarget> synth =
-        shell.synthesizer ? shell.synthesizer->OfflineRenderer(kWaveSampleRate) : nullptr;
+    if (!shell.synthesizer) {
+        return;  // not offered
+    }
+    // The synthesizer that plays keeps its SoundFont in memory; the renderer reads the file
+    // again, which may have gone or changed since.
+    std::unique_ptr<RenderTarget> synth = shell.synthesizer->OfflineRenderer(kWaveSampleRate);
     if (!synth) {
-        ShowDocumentError(shell, kCannotWrite, document.exportTitle);
+        ShowDocumentError(shell, "Can not load the SoundFont %s, so no WAV file was written.",
+                          shell.synthesizer->SoundFont());
         return;
     }
     const Performance& p = shell.performance;

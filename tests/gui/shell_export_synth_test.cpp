@@ -132,6 +132,26 @@ TEST_F(ExportTest, ACancelledWaveExportLeavesNoFileAndKeepsTheEarlierOne) {
     EXPECT_TRUE(prompts_.messages.empty());  // cancelling is no failure
 }
 
+// The synthesizer plays on from the samples it holds; the export has to read the file again.
+TEST_F(ExportTest, AWaveExportWhoseSoundFontFileIsGoneNamesTheSoundFont) {
+    const std::string copy = Temp("copy.sf2");
+    std::filesystem::copy_file(kSoundFont, copy);
+    std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(copy, 44100);
+    ASSERT_TRUE(synth);
+    SynthControl control(*synth, dir_.filePath("synthesizer.ini"));
+    realSynthesizer_ = &control;
+    Start();
+    RecordTake();
+    std::filesystem::remove(copy);
+    prompts_.exports = {ExportChoice{Temp("v1.wav"), ExportKind::WaveAudio}};
+    Choose(kExportCommand);
+    EXPECT_EQ(prompts_.messages,
+              (Messages{{MessageIcon::Warning, "Plinkora: Can not load the SoundFont " + copy +
+                                                   ", so no WAV file was written."}}));
+    EXPECT_FALSE(std::filesystem::exists(Temp("v1.wav")));
+    window_.reset();
+}
+
 TEST_F(ExportTest, WithoutASynthesizerTheMenuAndTheExportOfferNoAudio) {
     synthesizer_.make = nullptr;
     MainWindow& window = Start();
@@ -224,6 +244,24 @@ TEST_F(SynthDialogTest, ABrokenSoundFontIsRefusedWithAMessageAndTheOldOneKept) {
     EXPECT_EQ(synth_->SoundFont(), kSoundFont);
     EXPECT_EQ(dialog->SoundFonts()->currentData().toString().toStdString(), kSoundFont);
     EXPECT_FALSE(QFile::exists(Settings()));  // nothing remembered
+}
+
+// ~/.config/Plinkora is a file: every change still takes effect, and the user is told once
+// that it is not kept, however many changes follow.
+TEST_F(SynthDialogTest, SettingsThatCannotBeWrittenAreReportedOnceASession) {
+    const QString blocked = dir_.filePath("blocked/Plinkora/synthesizer.ini");
+    QDir(dir_.path()).mkdir(QStringLiteral("blocked"));
+    std::ofstream(dir_.filePath("blocked/Plinkora").toStdString()) << "a file, not a folder";
+    SynthControl control(*synth_, blocked);
+    auto dialog = Open(control);
+    dialog->Volume()->setValue(50);
+    dialog->Volume()->setValue(60);
+    dialog->Reverb()->setChecked(false);
+    dialog->ChooseSoundFont(Own());
+    EXPECT_EQ(synth_->SoundFont(), Own());
+    EXPECT_EQ(control.Sound().volume, 0.6);
+    ASSERT_EQ(warnings_.size(), 1u);
+    EXPECT_NE(warnings_[0].find(blocked.toStdString()), std::string::npos) << warnings_[0];
 }
 
 // The SoundFont changes while a note and the pedal are held, as during a playback: the notes

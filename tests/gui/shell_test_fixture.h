@@ -103,6 +103,7 @@ struct ScriptedSynthesizer final : Synthesizer {
     std::unique_ptr<RenderTarget> OfflineRenderer(uint32_t sampleRate) const override {
         return make ? make(sampleRate) : nullptr;
     }
+    std::string SoundFont() const override { return "test.sf2"; }
     std::function<std::unique_ptr<RenderTarget>(uint32_t)> make;
 };
 
@@ -150,9 +151,12 @@ class ShellTest : public ::testing::Test {
   protected:
     // Creates, shows and activates the window, as the program does.
     MainWindow& Start(const std::string& commandLine = {}) {
-        window_ = MainWindow::Create(
-            {outputs_, modifiers_, prompts_, clock_, synthesizer_.make ? &synthesizer_ : nullptr},
-            commandLine);
+        Synthesizer* synthesizer = realSynthesizer_;
+        if (!synthesizer && synthesizer_.make) {
+            synthesizer = &synthesizer_;
+        }
+        window_ =
+            MainWindow::Create({outputs_, modifiers_, prompts_, clock_, synthesizer}, commandLine);
         EXPECT_NE(window_, nullptr);
         window_->show();
         window_->activateWindow();
@@ -228,6 +232,7 @@ class ShellTest : public ::testing::Test {
     FakeModifiers modifiers_;
     ScriptedPrompts prompts_;
     ScriptedSynthesizer synthesizer_;
+    Synthesizer* realSynthesizer_ = nullptr;  // in synthesizer_'s place, where a test has one
     ManualClock clock_;
     std::unique_ptr<MainWindow> window_;
     uint64_t timestamp_ = 1000;
