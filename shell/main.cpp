@@ -7,14 +7,13 @@
 
 #include "dialogs/dialogs.h"
 #include "engine/devices/background_work.h"
-#include "engine/devices/system_midi_outputs.h"
 #include "recording/atomic_file.h"
 #include "recording/clock.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shell/qt_modifier_keys.h"
 #include "shell/qt_prompts.h"
-#include "shell/synth_settings.h"
+#include "shell/startup_devices.h"
 
 namespace {
 
@@ -34,20 +33,14 @@ int main(int argc, char* argv[]) {
     const std::string document = plinkora::CommandLineDocument(argc, argv);
 
     plinkora::ShowSplash();
-    const QString synthSettings = plinkora::DefaultSynthSettingsFile();
-    const plinkora::SynthChoice synthChoice = plinkora::LoadSynthChoice(synthSettings);
-    std::unique_ptr<plinkora::MidiOutputs> outputs =
-        plinkora::CreateSystemMidiOutputs({}, synthChoice.soundFont, synthChoice.sound);
     plinkora::QtModifierKeys modifiers;
     plinkora::QtPrompts prompts;
-    std::unique_ptr<plinkora::SynthControl> synth;
-    if (plinkora::BuiltInSynth* builtIn = plinkora::SystemSynthesizer(*outputs)) {
-        synth = std::make_unique<plinkora::SynthControl>(*builtIn, synthSettings);
-        prompts.SetSynthesizer(synth.get());
-    }
+    plinkora::StartupDevices devices =
+        plinkora::OpenStartupDevices(plinkora::DefaultSynthSettingsFile(), prompts);
+    prompts.SetSynthesizer(devices.synth.get());
     plinkora::SteadyMillisecondClock clock;
-    std::unique_ptr<plinkora::MainWindow> window =
-        plinkora::MainWindow::Create({*outputs, modifiers, prompts, clock, synth.get()}, document);
+    std::unique_ptr<plinkora::MainWindow> window = plinkora::MainWindow::Create(
+        {*devices.outputs, modifiers, prompts, clock, devices.synth.get()}, document);
     if (!window) {
         return 0;
     }

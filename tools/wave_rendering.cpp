@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/devices/builtin_synth.h"
 #include "recording/atomic_file.h"
@@ -35,14 +36,24 @@ class SynthTarget final : public RenderTarget {
 }  // namespace
 
 int WriteWave(const ConvertOptions& o, const DocumentContents& doc, const RenderSettings& s) {
-    const std::optional<std::string> soundFont = o.soundFont ? o.soundFont : FindSoundFont();
-    if (!soundFont) {
+    // One named on the command line is the only one; otherwise the first that loads plays.
+    const std::vector<std::string> soundFonts =
+        o.soundFont ? std::vector<std::string>{*o.soundFont} : SoundFontCandidates();
+    if (soundFonts.empty()) {
         PrintError("No SoundFont found: name one with --soundfont.\n");
         return 1;
     }
-    std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(*soundFont, kSampleRate);
+    std::vector<std::string> notLoaded;
+    std::unique_ptr<BuiltInSynth> synth =
+        CreateFromFirstSoundFont(soundFonts, notLoaded, kSampleRate);
+    for (const std::string& path : notLoaded) {
+        PrintError(FormatDocumentMessage("Can not load the SoundFont %s.\n", path));
+    }
     if (!synth) {
-        return Fail("Can not load the SoundFont %s.", *soundFont);
+        return 1;
+    }
+    if (!notLoaded.empty()) {
+        PrintError(FormatDocumentMessage("Using the SoundFont %s instead.\n", synth->SoundFont()));
     }
     const uint64_t frames = RenderedFrameCount(doc.events, kSampleRate, kRingOutMs);
     if (frames > kMaxWavFrames) {

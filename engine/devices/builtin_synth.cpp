@@ -251,13 +251,21 @@ std::unique_ptr<AudioOutput> OpenFirstOutput(AudioSource& source, double rate,
 
 }  // namespace
 
-std::optional<std::string> FindSoundFont(const std::string& preferred) {
-    if (const char* chosen = std::getenv("PLINKORA_SOUNDFONT"); chosen && IsReadableFile(chosen)) {
-        return std::string(chosen);
+std::vector<std::string> SoundFontCandidates(const std::string& preferred) {
+    std::vector<std::string> candidates;
+    std::vector<std::filesystem::path> seen;  // a default is often a link to another one listed
+    auto add = [&](const std::string& path) {
+        std::error_code error;
+        const std::filesystem::path file = std::filesystem::weakly_canonical(path, error);
+        if (!path.empty() && std::find(seen.begin(), seen.end(), file) == seen.end()) {
+            seen.push_back(file);
+            candidates.push_back(path);
+        }
+    };
+    if (const char* chosen = std::getenv("PLINKORA_SOUNDFONT")) {
+        add(chosen);
     }
-    if (!preferred.empty() && IsReadableFile(preferred.c_str())) {
-        return preferred;
-    }
+    add(preferred);
     static const char* const kSystemSoundFonts[] = {
         "/usr/share/sounds/sf2/default-GM.sf2",  // Debian and Ubuntu: the chosen GM SoundFont
         "/usr/share/soundfonts/default.sf2",     // Fedora, Arch
@@ -268,10 +276,34 @@ std::optional<std::string> FindSoundFont(const std::string& preferred) {
     };
     for (const char* path : kSystemSoundFonts) {
         if (IsReadableFile(path)) {
-            return std::string(path);
+            add(path);
+        }
+    }
+    for (const std::string& path : SystemSoundFonts()) {
+        add(path);
+    }
+    return candidates;
+}
+
+std::optional<std::string> FindSoundFont(const std::string& preferred) {
+    for (const std::string& path : SoundFontCandidates(preferred)) {
+        if (IsReadableFile(path.c_str())) {
+            return path;
         }
     }
     return std::nullopt;
+}
+
+std::unique_ptr<BuiltInSynth> CreateFromFirstSoundFont(const std::vector<std::string>& soundFonts,
+                                                       std::vector<std::string>& notLoaded,
+                                                       double sampleRate) {
+    for (const std::string& path : soundFonts) {
+        if (std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(path, sampleRate)) {
+            return synth;
+        }
+        notLoaded.push_back(path);
+    }
+    return nullptr;
 }
 
 std::vector<std::string> SystemSoundFonts() {

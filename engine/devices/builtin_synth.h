@@ -10,8 +10,12 @@
 
 namespace plinkora {
 
-// The SoundFont for the built-in synthesizer: $PLINKORA_SOUNDFONT, then the user's choice
-// (preferred), then the system's default General MIDI SoundFont. None when none is readable.
+// The SoundFonts for the built-in synthesizer, best first: $PLINKORA_SOUNDFONT, then the user's
+// choice (preferred), each even when it cannot be read, so that its failure can be told; then
+// the system's default General MIDI SoundFonts and the others SystemSoundFonts lists. Each file
+// once, whatever the links to it.
+std::vector<std::string> SoundFontCandidates(const std::string& preferred = {});
+// The first readable one of SoundFontCandidates; none when none is readable.
 std::optional<std::string> FindSoundFont(const std::string& preferred = {});
 // The General MIDI SoundFonts (.sf2, .sf3) in the system's usual folders, sorted.
 std::vector<std::string> SystemSoundFonts();
@@ -78,5 +82,11 @@ class BuiltInSynth {
     explicit BuiltInSynth(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
+
+// A synthesizer of the first of soundFonts that loads, the ones before it added to notLoaded;
+// null when none loads.
+std::unique_ptr<BuiltInSynth> CreateFromFirstSoundFont(const std::vector<std::string>& soundFonts,
+                                                       std::vector<std::string>& notLoaded,
+                                                       double sampleRate = 48000.0);
 
 }  // namespace plinkora

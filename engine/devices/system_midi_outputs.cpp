@@ -25,47 +25,58 @@ constexpr const char* kOwnPortName = "Plinkora output port";
 
 // Loading a SoundFont takes from 30 ms (TimGM6mb) to a few hundred (FluidR3 on a busy machine),
 // so it runs on a thread of its own while the window is built; the first opening of the
-// synthesizer waits for it. Devices share the synthesizer so that they may outlive the outputs
-// that opened them; it plays while at least one of them is open. Window thread only.
+// synthesizer waits for it. A SoundFont that does not load gives way to the next candidate.
+// Devices share the synthesizer so that they may outlive the outputs that opened them; it plays
+// while at least one of them is open. Window thread only.
 class SharedSynth {
   public:
-    SharedSynth(const std::string& soundFont, SynthSound sound) : soundFont_(soundFont) {
-        auto load = [soundFont, sound] {
-            std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(soundFont);
-            if (synth) {
-                synth->SetSound(sound);
+    SharedSynth(std::vector<std::string> soundFonts, SynthSound sound) {
+        auto load = [soundFonts = std::move(soundFonts), sound] {
+            Loaded loaded;
+            loaded.synth = CreateFromFirstSoundFont(soundFonts, loaded.notLoaded);
+            if (loaded.synth) {
+                loaded.synth->SetSound(sound);
             }
-            return synth;
+            return loaded;
         };
         try {
             loading_ = std::async(std::launch::async, load);
         } catch (const std::system_error&) {
-            synth_ = load();  // no thread to spare: load it now
-            ReportLoad();
+            Take(load());  // no thread to spare: load it now
         }
     }
 
-    // Null when the SoundFont could not be loaded.
+    // Null when no SoundFont could be loaded.
     BuiltInSynth* Synth() {
         if (loading_.valid()) {
-            synth_ = loading_.get();
-            ReportLoad();
+            Take(loading_.get());
         }
-        return synth_.get();
+        return loaded_.synth.get();
+    }
+
+    // The SoundFonts tried before the one that plays, or all of them when none loaded.
+    const std::vector<std::string>& NotLoaded() {
+        Synth();
+        return loaded_.notLoaded;
     }
 
     int openDevices = 0;
 
   private:
-    void ReportLoad() const {
-        if (!synth_) {
-            SoundLibraryLog("The SoundFont " + soundFont_ + " could not be loaded");
+    struct Loaded {
+        std::unique_ptr<BuiltInSynth> synth;
+        std::vector<std::string> notLoaded;
+    };
+
+    void Take(Loaded loaded) {
+        loaded_ = std::move(loaded);
+        for (const std::string& path : loaded_.notLoaded) {
+            SoundLibraryLog("The SoundFont " + path + " could not be loaded");
         }
     }
 
-    std::string soundFont_;
-    std::future<std::unique_ptr<BuiltInSynth>> loading_;
-    std::unique_ptr<BuiltInSynth> synth_;
+    std::future<Loaded> loading_;
+    Loaded loaded_;
 };
 
 // Carries a lost output's news from the audio side to whoever listens now. Shared with the
@@ -122,10 +133,12 @@ class SynthDevice final : public MidiDevice {
 
 class SystemMidiOutputs final : public MidiOutputs {
   public:
-    SystemMidiOutputs(int logTicket, std::shared_ptr<SharedSynth> synth, MidiPorts ports)
+    SystemMidiOutputs(int logTicket, std::shared_ptr<SharedSynth> synth, MidiPorts ports,
+                      std::vector<std::string> noSoundFonts)
         : logTicket_(logTicket),
           synth_(std::move(synth)),
-          ports_(std::make_shared<const MidiPorts>(std::move(ports))) {}
+          ports_(std::make_shared<const MidiPorts>(std::move(ports))),
+          noSoundFonts_(std::move(noSoundFonts)) {}
     // The caller's log may not outlive these outputs.
     ~SystemMidiOutputs() override { ClearSoundLibraryLog(logTicket_); }
     SystemMidiOutputs(const SystemMidiOutputs&) = delete;
@@ -161,6 +174,9 @@ class SystemMidiOutputs final : public MidiOutputs {
     }
 
     BuiltInSynth* Synthesizer() { return synth_ ? synth_->Synth() : nullptr; }
+    std::vector<std::string> SoundFontsNotLoaded() {
+        return synth_ ? synth_->NotLoaded() : noSoundFonts_;
+    }
 
   private:
     int FirstPort() const { return synth_ ? 1 : 0; }
@@ -207,26 +223,21 @@ class SystemMidiOutputs final : public MidiOutputs {
     std::shared_ptr<const MidiPorts> ports_;  // shared with the openings under way
     std::map<int32_t, std::shared_ptr<Opening<MidiDevice>>> openings_;  // the last of each port
     std::shared_ptr<LossRelay> lossRelay_ = std::make_shared<LossRelay>();
+    std::vector<std::string> noSoundFonts_;  // the candidates, when none was a SoundFont
 };
 
-// The built-in synthesizer is offered when a SoundFont is found; a file that is not one at all
-// is refused at once, a damaged one when the synthesizer is first opened.
-std::shared_ptr<SharedSynth> StartLoadingSynth(const std::string& preferred, SynthSound sound) {
-    std::optional<std::string> path = FindSoundFont(preferred);
-    if (const char* chosen = std::getenv("PLINKORA_SOUNDFONT"); chosen && *chosen) {
-        if (path != chosen) {
-            SoundLibraryLog(std::string("PLINKORA_SOUNDFONT names no readable file: ") + chosen);
-        }
-    }
-    if (!path) {
+// The built-in synthesizer is offered when a SoundFont is found. Whether it loads is known only
+// once it has: a damaged one then gives way to the next. None found, all the candidates failed.
+std::shared_ptr<SharedSynth> StartLoadingSynth(const std::string& preferred, SynthSound sound,
+                                               std::vector<std::string>& notLoaded) {
+    std::vector<std::string> soundFonts = SoundFontCandidates(preferred);
+    if (std::none_of(soundFonts.begin(), soundFonts.end(),
+                     [](const std::string& path) { return fluid_is_soundfont(path.c_str()); })) {
         SoundLibraryLog("No SoundFont found; the built-in synthesizer is not offered");
+        notLoaded = std::move(soundFonts);
         return nullptr;
     }
-    if (!fluid_is_soundfont(path->c_str())) {
-        SoundLibraryLog(*path + " is not a SoundFont; the built-in synthesizer is not offered");
-        return nullptr;
-    }
-    return std::make_shared<SharedSynth>(*path, sound);
+    return std::make_shared<SharedSynth>(std::move(soundFonts), sound);
 }
 
 }  // namespace
@@ -236,13 +247,20 @@ std::unique_ptr<MidiOutputs> CreateSystemMidiOutputs(std::function<void(const st
                                                      SynthSound sound) {
     const int logTicket = SetSoundLibraryLog(std::move(log));
     PrepareSoundLibraries();
-    std::shared_ptr<SharedSynth> synth = StartLoadingSynth(soundFont, sound);
-    return std::make_unique<SystemMidiOutputs>(logTicket, std::move(synth), MidiPorts());
+    std::vector<std::string> notLoaded;
+    std::shared_ptr<SharedSynth> synth = StartLoadingSynth(soundFont, sound, notLoaded);
+    return std::make_unique<SystemMidiOutputs>(logTicket, std::move(synth), MidiPorts(),
+                                               std::move(notLoaded));
 }
 
 BuiltInSynth* SystemSynthesizer(MidiOutputs& outputs) {
     auto* system = dynamic_cast<SystemMidiOutputs*>(&outputs);
     return system ? system->Synthesizer() : nullptr;
+}
+
+std::vector<std::string> SoundFontsNotLoaded(MidiOutputs& outputs) {
+    auto* system = dynamic_cast<SystemMidiOutputs*>(&outputs);
+    return system ? system->SoundFontsNotLoaded() : std::vector<std::string>{};
 }
 
 }  // namespace plinkora
