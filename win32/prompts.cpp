@@ -61,15 +61,6 @@ std::vector<ExportType> OfferedExportTypes(bool audioOffered) {
     return offered;
 }
 
-// A name typed without a suffix gets the one of the chosen type.
-std::string WithSuffix(std::string path, const ExportType& type) {
-    const size_t name = path.find_last_of("\\/") + 1;
-    if (path.find('.', name) == std::string::npos) {
-        path += std::string(".") + type.suffix;
-    }
-    return path;
-}
-
 // The open or save dialog; typeIndex, when given, is the file type offered first and then the
 // one chosen, counted from 1.
 std::optional<std::string> RunFileDialog(HWND owner, const FileDialogSetup& setup,
@@ -184,7 +175,7 @@ std::optional<ExportChoice> Win32Prompts::ChooseExport(ShellWindow* owner,
         return std::nullopt;
     }
     const ExportType& type = offered[std::clamp<size_t>(typeIndex, 1, offered.size()) - 1];
-    return ExportChoice{WithSuffix(*path, type), type.kind};
+    return ExportChoice{*path, type.kind};  // the shell decides by the name's extension
 }
 
 void Win32Prompts::ShowDialog(ShellWindow* owner, DialogKind kind) {

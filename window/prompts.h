@@ -15,7 +15,7 @@ enum class FileDialogKind { OpenDocument, SaveDocument, ExportMidi };
 // Synthesizer is the built-in synthesizer's dialog, only where there is one.
 enum class DialogKind { TipsAtStartup, TipOfTheDay, About, Help, Synthesizer };
 
-// What "Export" writes, chosen by the file type of the export dialog.
+// What "Export" writes, chosen by the file type of the export dialog or the name's extension.
 enum class ExportKind {
     StandardMidi,  // the notes at the key's own octave, without the pedal
     MidiAsPlayed,  // with the octave shifts of Shift and Ctrl, and the pedal
@@ -74,8 +74,9 @@ class Prompts {
 
     // The additions below have defaults, so that a front end offers them when it can.
 
-    // The export dialog with its kinds by file type; WAV only with audioOffered. The default
-    // offers the standard MIDI file alone, through ChooseFile.
+    // The export dialog with its kinds by file type; WAV only with audioOffered. Gives the name
+    // as typed and the chosen type's kind; the name's extension has the last word
+    // (DecideExport). The default offers the standard MIDI file alone, through ChooseFile.
     virtual std::optional<ExportChoice> ChooseExport(ShellWindow* owner,
                                                      const std::string& lastPath,
                                                      bool audioOffered) {

@@ -12,6 +12,7 @@
 #include "recording/utf8_path.h"
 #include "recording/wave_export.h"
 #include "window/command_ids.h"
+#include "window/export_choice.h"
 
 namespace plinkora {
 
@@ -258,9 +259,15 @@ void LoadCommand(Shell& shell) {
 
 void ExportCommand(Shell& shell) {
     DocumentState& document = shell.document;
-    std::optional<ExportChoice> choice = shell.prompts.ChooseExport(
-        &shell.window, document.exportPath, shell.synthesizer != nullptr);
+    const bool audioOffered = shell.synthesizer != nullptr;
+    const std::optional<ExportChoice> typed =
+        shell.prompts.ChooseExport(&shell.window, document.exportPath, audioOffered);
+    if (!typed) {
+        return;
+    }
+    const std::optional<ExportChoice> choice = DecideExport(*typed, audioOffered);
     if (!choice) {
+        ShowDocumentError(shell, kNoAudioExport, FileTitle(typed->path));
         return;
     }
     document.exportPath = choice->path;
