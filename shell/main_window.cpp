@@ -38,6 +38,14 @@ namespace {
 constexpr std::array<const char*, kTransportButtonCount> kButtonCaptions = {
     "Record", "Finish", "Play", "Circle play", "End Play"};
 constexpr int kAutoPlayDelayMs = 500;
+// Wayland tells a program neither the work area (the available geometry is the whole screen)
+// nor the frame a compositor draws around its window: room is left for a title bar and a
+// border of about this size.
+constexpr QMargins kUnknownFrame(4, 40, 4, 4);
+
+bool OnWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 // The buttons are six "M" wide, too narrow for some captions in the window's font. They share
 // one font, the largest at which every caption fits: a row in mixed sizes looks broken. On a
@@ -99,6 +107,10 @@ MainWindow::MainWindow(const ShellServices& services)
             Command(kPlayCommand);
         }
     });
+    // A screen change comes as several signals and events: one fit for all.
+    followScreen_.setSingleShot(true);
+    followScreen_.setInterval(0);
+    followScreen_.callOnTimeout(this, &MainWindow::FollowScreen);
 }
 
 std::unique_ptr<MainWindow> MainWindow::Create(const ShellServices& services,
@@ -111,7 +123,9 @@ std::unique_ptr<MainWindow> MainWindow::Create(const ShellServices& services,
 }
 
 bool MainWindow::Initialise(const std::string& commandLine) {
-    PlaceOnScreen();
+    if (!OnWayland()) {
+        PlaceOnScreen();
+    }
     services_.prompts.ShowDialog(this, DialogKind::TipsAtStartup);
     view_ = new KeyboardView(performance_, this);
     setCentralWidget(view_);
@@ -149,7 +163,11 @@ bool MainWindow::Initialise(const std::string& commandLine) {
     SetDocumentTitle(shell_, document_.documentTitle);
     CreateToolbar();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        FitInto(screen->availableGeometry());
+        if (OnWayland()) {
+            OpenOnWayland(screen->availableGeometry());
+        } else {
+            FitInto(screen->availableGeometry());
+        }
     }
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
         if (manager.allowsInteraction() && !QueryEndSession()) {
@@ -186,6 +204,81 @@ void MainWindow::FitFrameOnScreen() {
         setGeometry(placement_.marginsRemoved(frame));
     }
     placement_ = QRect();
+}
+
+// The compositor places the window and draws its frame: maximized, it fills the work area
+// with its frame on the screen, and where the compositor does not maximize (a floating window
+// on sway) it opens at the layout's own size, smaller than the screen by a frame's room.
+void MainWindow::OpenOnWayland(const QRect& screenArea) {
+    FitInto(screenArea.marginsRemoved(kUnknownFrame));
+    resize(minimumSizeHint());
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// After a change of the screen's size or scale the window fits again as at start, keeping
+// the size the user gave it where the whole window and its content at full size still fit.
+void MainWindow::FitToScreen(const QRect& screenArea) {
+    if (isMaximized() || isFullScreen()) {
+        FitInto(OnWayland() ? screenArea.marginsRemoved(kUnknownFrame) : screenArea);
+        return;  // the window manager gives the size
+    }
+    const QMargins frame = OnWayland() ? kUnknownFrame : FrameMargins();
+    const QRect room = screenArea.marginsRemoved(frame);
+    FitInto(OnWayland() ? room : screenArea);
+    const bool scaled = view_->Scale() < 1.0;
+    if (OnWayland()) {
+        if (scaled || width() > room.width() || height() > room.height()) {
+            resize(room.size().boundedTo(size().expandedTo(minimumSizeHint())));
+        }
+    } else if (scaled || !screenArea.contains(frameGeometry())) {
+        setGeometry(room);
+    }
+}
+
+QMargins MainWindow::FrameMargins() const {
+    return windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+}
+
+void MainWindow::FollowScreen() {
+    WatchScreen();
+    if (artwork::FollowPixelRatio()) {
+        view_->ReloadPictures();
+        RefreshToolbarIcons();
+    }
+    if (const QScreen* shownOn = screen()) {
+        FitToScreen(shownOn->availableGeometry());
+    }
+}
+
+// The window's screen may change its size, scale or resolution while the window is on it.
+void MainWindow::WatchScreen() {
+    QScreen* now = screen();
+    if (now == watchedScreen_) {
+        return;
+    }
+    if (watchedScreen_ != nullptr) {
+        disconnect(watchedScreen_, nullptr, this, nullptr);
+    }
+    watchedScreen_ = now;
+    if (now == nullptr) {
+        return;
+    }
+    const auto followSoon = [this] { followScreen_.start(); };
+    connect(now, &QScreen::geometryChanged, this, followSoon);
+    connect(now, &QScreen::availableGeometryChanged, this, followSoon);
+    connect(now, &QScreen::logicalDotsPerInchChanged, this, followSoon);
+    connect(now, &QScreen::physicalDotsPerInchChanged, this, followSoon);
+}
+
+void MainWindow::RefreshToolbarIcons() {
+    const QToolBar* toolbar = findChild<QToolBar*>();
+    if (toolbar == nullptr) {
+        return;
+    }
+    const QList<QAction*> actions = toolbar->actions();
+    for (int i = 0; i < actions.size(); ++i) {
+        actions[i]->setIcon(artwork::ToolbarIcon(i));
+    }
 }
 
 // A screen smaller than the layout (a small laptop, or a large scale factor) gets the whole
@@ -333,6 +426,14 @@ bool MainWindow::event(QEvent* event) {
         ReleaseHeldKeys();  // the releases of held keys now go to another window
     } else if (event->type() == QEvent::WindowActivate && !placement_.isEmpty()) {
         FitFrameOnScreen();  // the first activation comes once the frame is there
+    } else if (event->type() == QEvent::Show) {
+        WatchScreen();
+    } else if (event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+               || event->type() == QEvent::DevicePixelRatioChange
+#endif
+    ) {
+        followScreen_.start();
     }
     return QMainWindow::event(event);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <array>
 #include <memory>
@@ -78,6 +80,8 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     bool KeyReleasePending() const { return keyInput_.HoldsRelease(); }
     // Shrinks the content, if need be, so that the whole window fits into the area.
     void FitInto(const QRect& available);
+    // Fits the window again after its screen changed its size or scale.
+    void FitToScreen(const QRect& screenArea);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -93,6 +97,11 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     bool Initialise(const std::string& commandLine);
     void PlaceOnScreen();
     void FitFrameOnScreen();
+    void OpenOnWayland(const QRect& screenArea);
+    QMargins FrameMargins() const;
+    void FollowScreen();
+    void WatchScreen();
+    void RefreshToolbarIcons();
     void CreateScrollBars();
     void CreateTransportButtons();
     void CreateToolbar();
@@ -122,6 +131,8 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     std::unique_ptr<BarKeys> barKeys_;  // moves them
     std::array<QPushButton*, kTransportButtonCount> buttons_{};
     QTimer autoPlayTimer_;
+    QTimer followScreen_;
+    QPointer<QScreen> watchedScreen_;
     std::unique_ptr<DeviceWatch> deviceWatch_;
     int charWidth_ = 0;
     int charHeight_ = 0;

@@ -34,15 +34,16 @@ constexpr std::array<FixedCapArt, 14> kFixedCapArt{{
     {141, "fixed_caps/fixed_cap_system", 50},
 }};
 
+// The density of the densest screen: a window moved to it must not show blurred pictures.
 qreal WantedRatio() {
     return qApp != nullptr && qApp->devicePixelRatio() > 1.0 ? 2.0 : 1.0;
 }
 
-// The @2x file on a high-density screen when there is one, else the plain file; null when
+// The @2x file for a high-density screen when there is one, else the plain file; null when
 // neither has the expected size.
-QPixmap LoadImage(const QString& name, QSize logicalSize) {
+QPixmap LoadImage(const QString& name, QSize logicalSize, qreal ratio) {
     const QString base = QStringLiteral(":/images/") + name;
-    if (WantedRatio() > 1.0) {
+    if (ratio > 1.0) {
         QPixmap sharp(base + QStringLiteral("@2x.png"));
         if (sharp.size() == logicalSize * 2) {
             sharp.setDevicePixelRatio(2.0);
@@ -53,41 +54,41 @@ QPixmap LoadImage(const QString& name, QSize logicalSize) {
     return plain.size() == logicalSize ? plain : QPixmap();
 }
 
-QPixmap Blank(QSize logicalSize, QColor colour) {
-    const qreal ratio = WantedRatio();
+QPixmap Blank(QSize logicalSize, QColor colour, qreal ratio) {
     QPixmap pixmap(logicalSize * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(colour);
     return pixmap;
 }
 
-QPixmap LoadOrBlank(const QString& name, QSize logicalSize, Rgb colour) {
-    QPixmap pixmap = LoadImage(name, logicalSize);
-    return pixmap.isNull() ? Blank(logicalSize, ToQColor(colour)) : pixmap;
+QPixmap LoadOrBlank(const QString& name, QSize logicalSize, Rgb colour, qreal ratio) {
+    QPixmap pixmap = LoadImage(name, logicalSize, ratio);
+    return pixmap.isNull() ? Blank(logicalSize, ToQColor(colour), ratio) : pixmap;
 }
 
 struct Store {
-    QPixmap pictures = LoadOrBlank("instrument_pictures", {2565, 141}, kDefaultBackground);
-    QPixmap keyCaps = LoadOrBlank("keycap_strip", {152, 39}, kPlainCapColour);
-    QPixmap toolbar = LoadOrBlank("toolbar_icons", {480, 32}, kDefaultBackground);
-    QPixmap splash = LoadOrBlank("splash", {200, 200}, kDefaultBackground);
+    explicit Store(qreal wanted) : ratio(wanted) {
+        for (const FixedCapArt& art : kFixedCapArt) {
+            fixedCaps[art.resource] =
+                LoadOrBlank(art.name, {art.width, 39}, kPlainCapColour, ratio);
+        }
+    }
+    qreal ratio;
+    QPixmap pictures = LoadOrBlank("instrument_pictures", {2565, 141}, kDefaultBackground, ratio);
+    QPixmap keyCaps = LoadOrBlank("keycap_strip", {152, 39}, kPlainCapColour, ratio);
+    QPixmap toolbar = LoadOrBlank("toolbar_icons", {480, 32}, kDefaultBackground, ratio);
+    QPixmap splash = LoadOrBlank("splash", {200, 200}, kDefaultBackground, ratio);
     QColor background = pictures.toImage().pixelColor(0, 0).toRgb();
     std::map<int, QPixmap> fixedCaps;
 };
 
 Store& Loaded() {
-    static Store store = [] {
-        Store s;
-        for (const FixedCapArt& art : kFixedCapArt) {
-            s.fixedCaps[art.resource] = LoadOrBlank(art.name, {art.width, 39}, kPlainCapColour);
-        }
-        return s;
-    }();
+    static Store store(WantedRatio());
     return store;
 }
 
 QCursor LoadCursor(const QString& name, int hotX, int hotY, Qt::CursorShape fallback) {
-    const QPixmap pixmap = LoadImage(name, {32, 32});
+    const QPixmap pixmap = LoadImage(name, {32, 32}, WantedRatio());
     if (pixmap.isNull()) {
         return QCursor(fallback);
     }
@@ -105,6 +106,19 @@ QPixmap Cut(const QPixmap& strip, const QRect& logical) {
     QPixmap part = strip.copy(physical);
     part.setDevicePixelRatio(ratio);
     return part;
+}
+
+bool FollowPixelRatio() {
+    return LoadForRatio(WantedRatio());
+}
+
+bool LoadForRatio(qreal ratio) {
+    const qreal wanted = ratio > 1.0 ? 2.0 : 1.0;
+    if (Loaded().ratio == wanted) {
+        return false;
+    }
+    Loaded() = Store(wanted);
+    return true;
 }
 
 QColor BackgroundColour() {

@@ -7,14 +7,20 @@
 
 namespace plinkora {
 
-// The program's pictures, loaded once from the compiled-in resources (the @2x files on
-// high-density screens). A picture that is missing or has the wrong size is replaced by a
-// plain one of the right size, so the program still runs. GUI thread only; valid after
-// QApplication exists.
+// The program's pictures, loaded from the compiled-in resources (the @2x files when a screen
+// has high density), and loaded again when the screens' density changes. A picture that is missing
+// or has the wrong size is replaced by a plain one of the right size, so the program still runs.
+// GUI thread only; valid after QApplication exists.
 namespace artwork {
 
 inline constexpr int kToolbarIconSize = 32;
 inline constexpr int kToolbarIconCount = 15;
+
+// Loads the pictures again if the screens' density now calls for the others; true when it did,
+// and then pictures taken before are stale.
+bool FollowPixelRatio();
+// The pictures for the given density (1 or 2); true when they had to be loaded.
+bool LoadForRatio(qreal ratio);
 
 QColor BackgroundColour();                    // pixel (0, 0) of the instrument pictures
 const QPixmap& InstrumentPictures();          // 15 pictures of 171 x 141, side by side

@@ -55,14 +55,24 @@ void DrawDot(QPainter& painter, int centreX, int top) {
 }  // namespace
 
 KeyboardView::KeyboardView(Performance& performance, QWidget* parent)
-    : QWidget(parent), performance_(performance), background_(artwork::BackgroundColour()) {
+    : QWidget(parent), performance_(performance) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    TakePictures();
+    InstallKeyboardAccessibility();
+    FollowKeymap(new KeymapWatch(this));
+}
+
+void KeyboardView::TakePictures() {
+    background_ = artwork::BackgroundColour();
     for (int i = 0; i < static_cast<int>(capImages_.size()); ++i) {
         capImages_[i] = artwork::KeyCapImage(i);
     }
-    InstallKeyboardAccessibility();
-    FollowKeymap(new KeymapWatch(this));
+}
+
+void KeyboardView::ReloadPictures() {
+    TakePictures();
+    RepaintAll();
 }
 
 const KeyLegends& KeyboardView::Legends() const {

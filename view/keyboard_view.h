@@ -48,6 +48,8 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     void DrawKeyCap(int keyIndex, bool pressed, bool fromPlayback, int32_t shift) override;
     // Repaints the whole area with every cap released, whatever was drawn before.
     void RepaintAll();
+    // Takes the pictures again after they were loaded for another screen density.
+    void ReloadPictures();
 
     // What the keys type in the user's layout; under any but a US layout the caps show it.
     const KeyLegends& Legends() const;
@@ -70,6 +72,7 @@ class KeyboardView : public QWidget, public KeyCapPainter {
     void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
+    void TakePictures();
     void PaintMainWindow(QPainter& painter, const QRect& region);
     QRect ToLogical(const QRect& widget) const;
     void PaintCap(QPainter& painter, int keyIndex) const;

@@ -65,5 +65,20 @@ TEST(Artwork, EveryPictureAndIconIsDrawnOnce) {
     }
 }
 
+// A window moved to a denser screen, or whose screen's scale went up, shows the sharp pictures.
+TEST(Artwork, ThePicturesLoadAgainForAnotherDensity) {
+    artwork::LoadForRatio(1.0);
+    ASSERT_TRUE(artwork::LoadForRatio(2.0));
+    EXPECT_FALSE(artwork::LoadForRatio(2.0));  // already loaded
+    EXPECT_EQ(artwork::KeyCapStrip().devicePixelRatio(), 2.0);
+    EXPECT_EQ(artwork::KeyCapStrip().size(), QSize(304, 78));
+    EXPECT_EQ(artwork::InstrumentPicture(3).deviceIndependentSize(), QSizeF(171, 141));
+    EXPECT_EQ(artwork::FixedCap(131).devicePixelRatio(), 2.0);
+
+    EXPECT_TRUE(artwork::LoadForRatio(1.0));
+    EXPECT_EQ(artwork::KeyCapStrip().devicePixelRatio(), 1.0);
+    EXPECT_EQ(artwork::KeyCapStrip().size(), QSize(152, 39));
+}
+
 }  // namespace
 }  // namespace plinkora::testing

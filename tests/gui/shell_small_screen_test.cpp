@@ -101,6 +101,30 @@ TEST_F(SmallScreen, AClickOnAScaledKeyPlaysItAndItsNameSitsWhereItIsDrawn) {
     EXPECT_EQ(key->rect(), QRect(view.mapToGlobal(drawn.topLeft()), drawn.size()));
 }
 
+// A screen whose scale goes from 1 to 2 leaves half the room, and back again.
+TEST_F(SmallScreen, AScreenChangeWhileShownFitsTheWindowAgain) {
+    const QRect large(0, 0, 1920, 1080);
+    MainWindow& window = StartOn(large);
+    ASSERT_EQ(window.View()->Scale(), 1.0);
+    window.FitToScreen(kSmallScreen);
+    EXPECT_TRUE(WaitUntil([&] {
+        return kSmallScreen.contains(window.frameGeometry()) && window.View()->Scale() < 1.0;
+    }));
+    window.FitToScreen(large);
+    EXPECT_TRUE(WaitUntil([&] { return window.View()->Scale() == 1.0; }));
+    EXPECT_TRUE(large.contains(window.frameGeometry()));
+}
+
+TEST_F(SmallScreen, AScreenChangeKeepsTheSizeTheUserGaveAWindowThatStillFits) {
+    MainWindow& window = StartOn(QRect(0, 0, 1920, 1080));
+    window.resize(1000, 760);
+    ASSERT_TRUE(WaitUntil([&] { return window.size() == QSize(1000, 760); }));
+    window.FitToScreen(QRect(0, 0, 1600, 900));
+    QApplication::processEvents();
+    EXPECT_EQ(window.size(), QSize(1000, 760));
+    EXPECT_EQ(window.View()->Scale(), 1.0);
+}
+
 TEST_F(SmallScreen, WhereTheLayoutFitsNothingIsScaled) {
     MainWindow& window = StartOn(QRect(0, 0, 1920, 1080));
     window.resize(900, 700);
