@@ -1,4 +1,5 @@
 #include <pipewire/pipewire.h>
+#include <pthread.h>
 #include <spa/param/audio/format-utils.h>
 #include <spa/utils/result.h>
 
@@ -6,8 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/devices/audio_output.h"
 
@@ -39,12 +42,28 @@ void InitOnce() {
     std::call_once(once, [] { pw_init(nullptr, nullptr); });
 }
 
+class PipeWireOutput;
+
+// Another program's stream in the graph, followed for whether it runs: while one does, the graph
+// runs anyway. Loop thread.
+struct OtherStream {
+    PipeWireOutput* output = nullptr;
+    uint32_t id = 0;
+    pw_proxy* proxy = nullptr;
+    spa_hook nodeListener{};
+    bool running = false;
+};
+
 // One playback node on PipeWire's own API. PipeWire's data thread, at real-time priority where
 // the system grants it (by RLIMIT_RTPRIO or through rtkit, which the client's real-time module
 // asks), renders each cycle straight into the graph's buffer. Once the source has been silent
 // for a while the node goes inactive, which lets the graph and the sink sleep; it stays known
-// to the server, so the next event only sets it active again. The window thread never takes the
-// loop's lock: it wakes the loop through an event.
+// to the server, so the next event only sets it active again. An inactive node takes no part
+// in the graph's cycles: waking, it waits for the cycle under way, as long as the quantum of
+// whatever else runs (a player's 1024 frames are 21 ms). So while another program's stream runs
+// the node stays active, sending silence at its own short quantum, and goes inactive only when
+// the graph would otherwise rest. The window thread never takes the loop's lock: it wakes the
+// loop through an event.
 class PipeWireOutput final : public AudioOutput {
   public:
     PipeWireOutput(AudioSource& source, LossCallback lost)
@@ -62,6 +81,7 @@ class PipeWireOutput final : public AudioOutput {
 
     static void CoreError(void* self, uint32_t id, int seq, int res, const char* message);
     static void CoreDone(void* self, uint32_t id, int seq);
+    static void OtherStreamChanged(void* other, const pw_node_info* info);
 
   private:
     bool Connect();
@@ -75,7 +95,10 @@ class PipeWireOutput final : public AudioOutput {
     static void StreamChanged(void* self, pw_stream_state old, pw_stream_state state,
                               const char* error);
     static void Process(void* self);
+    static void GlobalRemoved(void* self, uint32_t id);
     static void ActivityChanged(void* self, uint64_t count);
+    void FollowOtherStream(uint32_t id, const char* type);
+    void UpdateActivity();
 
     AudioSource& source_;
     LossCallback onLost_;
@@ -96,12 +119,14 @@ class PipeWireOutput final : public AudioOutput {
     bool streamSettled_ = false;
     bool streaming_ = false;
     bool active_ = true;
+    std::vector<std::unique_ptr<OtherStream>> others_;
 
     // Sleep and waking: the data thread asks to sleep once the source has gone quiet, noting
     // how many wakes it had seen before that rendering; a wake since then keeps the node up.
     std::atomic<uint64_t> wakes_{0};
     std::atomic<uint64_t> sleepAt_{UINT64_MAX};
     bool sleeping_ = false;  // data thread
+    bool named_ = false;     // data thread
     std::atomic<bool> lost_{false};
 };
 
@@ -122,6 +147,10 @@ PipeWireOutput::~PipeWireOutput() {
     if (stream_) {
         spa_hook_remove(&streamListener_);
         pw_stream_destroy(stream_);
+    }
+    for (auto& other : others_) {
+        spa_hook_remove(&other->nodeListener);
+        pw_proxy_destroy(other->proxy);
     }
     if (registry_) {
         spa_hook_remove(&registryListener_);
@@ -194,6 +223,7 @@ bool PipeWireOutput::FindsSink() {
         pw_registry_events events{};
         events.version = PW_VERSION_REGISTRY_EVENTS;
         events.global = Global;
+        events.global_remove = GlobalRemoved;
         return events;
     }();
     registry_ = pw_core_get_registry(core_, PW_VERSION_REGISTRY, 0);
@@ -275,7 +305,7 @@ void PipeWireOutput::CoreDone(void* self, uint32_t id, int seq) {
     }
 }
 
-void PipeWireOutput::Global(void* self, uint32_t, uint32_t, const char* type, uint32_t,
+void PipeWireOutput::Global(void* self, uint32_t id, uint32_t, const char* type, uint32_t,
                             const spa_dict* props) {
     auto* output = static_cast<PipeWireOutput*>(self);
     if (std::strcmp(type, PW_TYPE_INTERFACE_Node) != 0 || !props) {
@@ -285,6 +315,55 @@ void PipeWireOutput::Global(void* self, uint32_t, uint32_t, const char* type, ui
     if (mediaClass && (std::strcmp(mediaClass, "Audio/Sink") == 0 ||
                        std::strcmp(mediaClass, "Audio/Duplex") == 0)) {
         output->sinkSeen_ = true;
+    }
+    // Another Plinkora does as this one does: following each other, both would stay up for ever.
+    const char* application = spa_dict_lookup(props, PW_KEY_APP_NAME);
+    if (mediaClass && std::strncmp(mediaClass, "Stream/", 7) == 0 &&
+        !(application && std::strcmp(application, "Plinkora") == 0)) {
+        output->FollowOtherStream(id, type);
+    }
+}
+
+// Loop thread.
+void PipeWireOutput::FollowOtherStream(uint32_t id, const char* type) {
+    static const pw_node_events kNodeEvents = [] {
+        pw_node_events events{};
+        events.version = PW_VERSION_NODE_EVENTS;
+        events.info = OtherStreamChanged;
+        return events;
+    }();
+    auto other = std::make_unique<OtherStream>();
+    other->output = this;
+    other->id = id;
+    other->proxy =
+        static_cast<pw_proxy*>(pw_registry_bind(registry_, id, type, PW_VERSION_NODE, 0));
+    if (!other->proxy) {
+        return;
+    }
+    pw_node_add_listener(reinterpret_cast<pw_node*>(other->proxy), &other->nodeListener,
+                         &kNodeEvents, other.get());
+    others_.push_back(std::move(other));
+}
+
+void PipeWireOutput::OtherStreamChanged(void* data, const pw_node_info* info) {
+    auto* other = static_cast<OtherStream*>(data);
+    if (info->change_mask & PW_NODE_CHANGE_MASK_STATE) {
+        other->running = info->state == PW_NODE_STATE_RUNNING;
+        other->output->UpdateActivity();
+    }
+}
+
+void PipeWireOutput::GlobalRemoved(void* self, uint32_t id) {
+    auto* output = static_cast<PipeWireOutput*>(self);
+    auto& others = output->others_;
+    for (auto it = others.begin(); it != others.end(); ++it) {
+        if ((*it)->id == id) {
+            spa_hook_remove(&(*it)->nodeListener);
+            pw_proxy_destroy((*it)->proxy);
+            others.erase(it);
+            output->UpdateActivity();
+            return;
+        }
     }
 }
 
@@ -327,6 +406,11 @@ void PipeWireOutput::Process(void* self) {
         pw_stream_queue_buffer(output->stream_, buffer);
         return;
     }
+    if (!output->named_) {
+        // Once, so that the thread that renders can be told apart (top -H, chrt -p).
+        pthread_setname_np(pthread_self(), "plinkora-sound");
+        output->named_ = true;
+    }
     const uint64_t wakes = output->wakes_.load();
     if (output->sleeping_ && output->sleepAt_.load() == wakes) {
         // Asleep, with the node's deactivation still on its way: silence, and no rendering,
@@ -346,13 +430,20 @@ void PipeWireOutput::Process(void* self) {
     pw_stream_queue_buffer(output->stream_, buffer);
 }
 
-// Loop thread: the node is active unless the source has slept since the last wake.
 void PipeWireOutput::ActivityChanged(void* self, uint64_t) {
-    auto* output = static_cast<PipeWireOutput*>(self);
-    const bool active = output->sleepAt_.load() != output->wakes_.load();
-    if (active != output->active_ && output->stream_ && !output->lost_) {
-        output->active_ = active;
-        pw_stream_set_active(output->stream_, active);
+    static_cast<PipeWireOutput*>(self)->UpdateActivity();
+}
+
+// Loop thread: the node is active while the source is awake (it has not slept since the last
+// wake), or while another stream keeps the graph running.
+void PipeWireOutput::UpdateActivity() {
+    bool active = sleepAt_.load() != wakes_.load();
+    for (const auto& other : others_) {
+        active = active || other->running;
+    }
+    if (active != active_ && stream_ && !lost_) {
+        active_ = active;
+        pw_stream_set_active(stream_, active);
     }
 }
 
