@@ -172,16 +172,22 @@ TEST_F(Win32Window, TheTransportButtonsAndItemsFollowTheCommands) {
 }
 
 TEST_F(Win32Window, ALostDeviceIsShownClosedWithOneWarningUntilItComesBack) {
+    Key(WM_KEYDOWN, 0x39);  // the pedal held as the device goes
     outputs_.LoseDevices();
     outputs_.LoseDevices();
     Pump();
     EXPECT_TRUE(MenuChecked(kCloseDeviceCommand));
     EXPECT_EQ(prompts_.standingWarnings.size(), 1u);
     outputs_.lost = false;
+    outputs_.words.clear();
     Sleep(1100);  // the quiet retry runs once a second
     Pump();
     EXPECT_TRUE(MenuChecked(kOpenDeviceCommand));
     EXPECT_EQ(prompts_.withdrawn, 1);
+    // The receiver may still hold the pedal: lifted before All Notes Off, which it would hold.
+    ASSERT_GE(outputs_.words.size(), 2u);
+    EXPECT_EQ(outputs_.words[0], ShortMessage(kControlChange, 0, 64, 0));
+    EXPECT_EQ(outputs_.words[1], ShortMessage(kControlChange, 0, kAllNotesOffController, 0));
 }
 
 // The keyboard as a screen reader sees it, through Microsoft Active Accessibility.
