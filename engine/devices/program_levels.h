@@ -1,15 +1,10 @@
 #pragma once
 
-#include <array>
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 // FluidSynth's settings, declared as its own header does.
 typedef struct _fluid_hashtable_t fluid_settings_t;
@@ -18,8 +13,8 @@ namespace plinkora {
 
 // How far each of the 128 General MIDI programs of a SoundFont must be turned down so that one
 // note at full force sounds no louder than the piano, measured once the SoundFont is loaded, on a
-// synthesizer of its own in the background. A General MIDI SoundFont's programs differ by up to
-// 20 dB; brought down before the limiter, one note never makes it pump. Programs asked for are
+// synthesizer of its own in the background. A General MIDI SoundFont's programs differ by 10 dB
+// and more; brought down before the limiter, one note never makes it pump. Programs asked for are
 // measured first; the window thread never waits for a measurement, an offline renderer may.
 class ProgramLevels {
   public:
@@ -35,31 +30,25 @@ class ProgramLevels {
     ProgramLevels(const ProgramLevels&) = delete;
     ProgramLevels& operator=(const ProgramLevels&) = delete;
 
-    // Forgets what was measured and measures every program with what make makes.
+    // Forgets what was measured and measures every program with what make makes. The
+    // measuring before is given up without waiting for it, as is this one when destroyed.
     void Start(MakeMeter make);
     // Measures program ahead of the others, unless it has been.
     void Request(int program);
     // The program's attenuation, once measured; nullopt before, or when it cannot be measured.
-    std::optional<double> Attenuation(int program);
+    std::optional<double> Attenuation(int program) const;
     // Offline: waits until the program is measured or cannot be.
     void WaitFor(int program);
-    // Changes whenever a measurement arrives.
-    uint64_t Arrivals() const { return arrivals_.load(); }
+    // Changes whenever a measurement arrives, and at each start.
+    uint64_t Version() const;
+
+    struct State;  // shared with the measuring thread, which may end after this
 
   private:
     void Stop();
-    void Run(MakeMeter make);
-    bool Settled(int program) const;  // with mutex_ held
 
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::array<bool, kPrograms> measured_{};
-    std::array<std::optional<double>, kPrograms> attenuations_;
-    std::vector<int> requests_;  // the latest last
-    bool stopping_ = false;
-    bool ended_ = true;  // nothing more will be measured
-    std::atomic<uint64_t> arrivals_{0};
-    std::thread worker_;
+    std::shared_ptr<State> state_;
+    uint64_t starts_ = 0;
 };
 
 // A meter that plays middle C at full force, alone and with the bourdon's note an octave lower,
