@@ -379,8 +379,8 @@ struct BuiltInSynth::Impl final : AudioSource {
 
     // Window thread: applies the measurements that arrived since the last look.
     void FollowLevels() {
-        if (const uint64_t arrivals = levels.Arrivals(); arrivals != levelsSeen) {
-            levelsSeen = arrivals;
+        if (const uint64_t version = levels.Version(); version != levelsSeen) {
+            levelsSeen = version;
             for (int channel = 0; channel < kChannels; ++channel) {
                 ApplyLevel(channel);
             }
