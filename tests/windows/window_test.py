@@ -119,12 +119,20 @@ def main():
         print("A (scan code 0x1E) lit its cap and sounded:", words())
 
         # The device pulled out: the next key finds it gone, and the window shows it closed with
-        # the warning. Put back, it opens again by itself, the warning goes and keys play.
+        # the warning. Put back, it opens again by itself, the warning goes and keys play. The
+        # pedal held as it went is lifted on its return, before All Notes Off.
+        xdotool("keydown", "space")
+        time.sleep(0.2)
         open(CAPTURE + ".unplugged", "w").close()
         press(window, "a")
         wait_for("the lost device's warning", lambda: find_window("^Plinkora$"), 10)
+        xdotool("keyup", "space")
+        held = len(words())
         os.remove(CAPTURE + ".unplugged")
         wait_for("the warning withdrawn", lambda: not find_window("^Plinkora$"), 10)
+        back = [word for word in words()[held:] if word != "reset"]  # the device's own reset
+        assert "b0 40 7f" in words()[:held], words()
+        assert back[:2] == ["b0 40 00", "b0 7b 00"], back
         xdotool("windowactivate", "--sync", window)
         heard = len(words())
         press(window, "a", tint=BLUE)
