@@ -140,6 +140,28 @@ def check_wav(work):
     check(levels[127] > 2 * levels[20] > 0, f"the force is the velocity: {levels}")
 
 
+def check_soundfont_fallback(work):
+    """A SoundFont from PLINKORA_SOUNDFONT that does not load gives way to the system's, with a
+    line naming it; the one named by --soundfont is the only one tried."""
+    if not os.path.exists(SOUNDFONT):
+        print("SKIP: no", SOUNDFONT, "to fall back on")
+        return
+    path = write_document(os.path.join(work, "fallback.plk"), [(200, 256, 30, 0), (500, 257, 30, 0)])
+    half = os.path.join(work, "half.sf2")
+    with open(SOUNDFONT, "rb") as whole, open(half, "wb") as cut:
+        cut.write(whole.read(os.path.getsize(SOUNDFONT) // 2))
+    out = os.path.join(work, "fallback.wav")
+    result = subprocess.run([CONVERT, path, out], capture_output=True, text=True, timeout=120,
+                            env=dict(os.environ, PLINKORA_SOUNDFONT=half))
+    check(result.returncode == 0 and os.path.exists(out),
+          f"a broken PLINKORA_SOUNDFONT falls back: {result.returncode} {result.stderr}")
+    check(f"Can not load the SoundFont {half}." in result.stderr, f"it is named: {result.stderr}")
+    named = os.path.join(work, "named.wav")
+    result = run("--soundfont", half, path, named)
+    check(result.returncode == 1 and not os.path.exists(named),
+          f"a broken --soundfont fails: {result.returncode}")
+
+
 def check_pedal(work):
     """The space bar's pedal: control change 64 on each track's channel at its time, in the
     file as played and in the standard one; a take finished with Space held ends lifted."""
@@ -237,6 +259,7 @@ def main():
         check_command_line(work)
         check_targets_and_signals(work)
         check_wav(work)
+        check_soundfont_fallback(work)
         check_pedal(work)
         check_level(work)
     print(f"{len(failures)} check(s) failed" if failures else "all converter checks passed")
