@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <numeric>
 #include <vector>
 
 #include "engine/devices/builtin_synth.h"
