@@ -125,6 +125,14 @@ INT_PTR CALLBACK TipBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam
             ShowTip(box, *state, state->rules.Open());
             SetFocus(GetDlgItem(box, IDCANCEL));
             return FALSE;
+        case WM_CTLCOLORSTATIC:
+            // A read-only edit control takes the dialog's grey; the tip stands on white, as on
+            // Linux.
+            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_TIP_TEXT) {
+                SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            return FALSE;
         case WM_DPICHANGED:
             LayOutTipBox(box);
             SetTipFont(box, *state);

@@ -54,6 +54,10 @@ Section "Plinkora"
     File "${STAGE}\tips.txt"
     File "${STAGE}\plinkora.ico"
     File "${STAGE}\Plinkora.chm"
+    ; Earlier versions kept the help as pages in a folder of their own; the help file replaces it.
+    Delete "$INSTDIR\help\*.htm"
+    Delete "$INSTDIR\help\*.css"
+    RMDir "$INSTDIR\help"
     ; The shortcut starts the program in its own folder, where it finds its tips.
     CreateShortCut "$SMPROGRAMS\Plinkora.lnk" "$INSTDIR\plinkora.exe" "" \
         "$INSTDIR\plinkora.exe" 0 SW_SHOWNORMAL "" "Play music on the computer's keyboard"
