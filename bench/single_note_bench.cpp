@@ -3,13 +3,15 @@
 // bourdon (the same note an octave lower on channel 15). Per program: the peak (dBFS), the
 // limiter's deepest gain, and its gain swing over the held note once the attack is over
 // (from 0.5 s on). Goal: no swing above 1 dB, the piano near -6 dBFS, no peak at full scale.
-//   single_note_bench [--dump DIR] [SOUNDFONT...]
+//   single_note_bench [--volume V] [--dump DIR] [SOUNDFONT...]
+// --volume sets the synthesizer's volume, 1 (100%) unless given, as the Synthesizer dialog does.
 // --dump writes each render as raw stereo 32-bit floats at 44.1 kHz (DIR/NNN.f32 and
 // DIR/NNN-bourdon.f32), for sox: sox -t f32 -r 44100 -c 2 DIR/000.f32 -n stats
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,9 +121,9 @@ struct Summary {
     }
 };
 
-void MeasureSoundFont(const std::string& soundFont, const std::string& dumpFolder) {
-    std::printf("%s: middle C at velocity 127 held %.0f s, %.1f kHz, volume 100%%\n",
-                soundFont.c_str(), kHoldSeconds, kRate / 1000);
+void MeasureSoundFont(const std::string& soundFont, double volume, const std::string& dumpFolder) {
+    std::printf("%s: middle C at velocity 127 held %.0f s, %.1f kHz, volume %.0f%%\n",
+                soundFont.c_str(), kHoldSeconds, kRate / 1000, 100 * volume);
     std::printf(
         "prog instrument               |  alone: peak  deepest  swing  in10ms |"
         " bourdon: peak  deepest  swing  in10ms\n");
@@ -133,6 +135,7 @@ void MeasureSoundFont(const std::string& soundFont, const std::string& dumpFolde
         std::fprintf(stderr, "%s does not load\n", soundFont.c_str());
         std::exit(1);
     }
+    synth->SetSound({volume, true, true});
     std::vector<float> first(2 * kBlock);
     synth->Render(first.data(), kBlock);
     std::printf("loaded and ready to render in %.0f ms\n",
@@ -167,10 +170,13 @@ void MeasureSoundFont(const std::string& soundFont, const std::string& dumpFolde
 
 int main(int argc, char** argv) {
     std::string dumpFolder;
+    double volume = 1.0;
     std::vector<std::string> soundFonts;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--dump") == 0 && i + 1 < argc) {
             dumpFolder = argv[++i];
+        } else if (std::strcmp(argv[i], "--volume") == 0 && i + 1 < argc) {
+            volume = std::strtod(argv[++i], nullptr);
         } else {
             soundFonts.emplace_back(argv[i]);
         }
@@ -179,7 +185,7 @@ int main(int argc, char** argv) {
         soundFonts.emplace_back("/usr/share/sounds/sf2/TimGM6mb.sf2");
     }
     for (const std::string& soundFont : soundFonts) {
-        MeasureSoundFont(soundFont, dumpFolder);
+        MeasureSoundFont(soundFont, volume, dumpFolder);
     }
     return 0;
 }

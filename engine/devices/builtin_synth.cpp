@@ -368,7 +368,9 @@ struct BuiltInSynth::Impl final : AudioSource {
         if (fluid_synth_get_program(synth, channel, &soundFontId, &bank, &program) == FLUID_OK &&
             bank == 0) {
             levels.Request(program);
-            attenuation = levels.Attenuation(program).value_or(0.0);
+            if (const std::optional<ProgramPeaks> peaks = levels.Peaks(program)) {
+                attenuation = ProgramAttenuation(*peaks, volume);
+            }
         }
         if (attenuation != appliedAttenuation[channel]) {
             fluid_synth_set_gen(synth, channel, GEN_ATTENUATION,
@@ -435,6 +437,7 @@ struct BuiltInSynth::Impl final : AudioSource {
     static constexpr int kChannels = 16;
     ProgramLevels levels;
     std::array<double, kChannels> appliedAttenuation{};  // dB, window thread
+    double volume = 1.0;                                 // window thread
     uint64_t levelsSeen = 0;
 
     // While audio runs or is being opened; the window thread owns them.
@@ -499,6 +502,10 @@ std::string BuiltInSynth::SoundFont() const {
 
 void BuiltInSynth::SetSound(const SynthSound& sound) {
     fluid_synth_set_gain(impl_->synth, static_cast<float>(kGain * sound.volume));
+    impl_->volume = sound.volume;
+    for (int channel = 0; channel < Impl::kChannels; ++channel) {
+        impl_->ApplyLevel(channel);
+    }
     fluid_synth_reverb_on(impl_->synth, -1, sound.reverb ? 1 : 0);
     fluid_synth_chorus_on(impl_->synth, -1, sound.chorus ? 1 : 0);
 }

@@ -41,7 +41,7 @@ struct ProgramLevels::State {
     std::mutex mutex;
     std::condition_variable changed;
     std::array<bool, kPrograms> measured{};
-    std::array<std::optional<double>, kPrograms> attenuations;
+    std::array<std::optional<ProgramPeaks>, kPrograms> peaks;
     std::vector<int> requests;  // the latest last
     int next = 0;
     bool stopping = false;
@@ -65,12 +65,12 @@ void Measure(ProgramLevels::State& state, const ProgramLevels::MakeMeter& make) 
                 break;
             }
         }
-        const std::optional<double> attenuation =
-            meter ? std::optional<double>(meter(program)) : std::nullopt;
+        const std::optional<ProgramPeaks> peaks =
+            meter ? std::optional<ProgramPeaks>(meter(program)) : std::nullopt;
         {
             std::lock_guard lock(state.mutex);
             state.measured[program] = true;
-            state.attenuations[program] = attenuation;
+            state.peaks[program] = peaks;
         }
         ++state.arrivals;
         state.changed.notify_all();
@@ -124,12 +124,12 @@ void ProgramLevels::Request(int program) {
     state_->changed.notify_all();
 }
 
-std::optional<double> ProgramLevels::Attenuation(int program) const {
+std::optional<ProgramPeaks> ProgramLevels::Peaks(int program) const {
     if (!state_ || program < 0 || program >= kPrograms) {
         return std::nullopt;
     }
     std::lock_guard lock(state_->mutex);
-    return state_->attenuations[program];
+    return state_->peaks[program];
 }
 
 void ProgramLevels::WaitFor(int program) {
@@ -145,13 +145,22 @@ uint64_t ProgramLevels::Version() const {
     return starts_ << 32 | (state_ ? state_->arrivals.load() : 0);
 }
 
-namespace {
-
 // One note at full force of any program may peak as loud as the piano does at volume 100%
 // (TimGM6mb's piano, and other GM keyboards), 5 dB below the limiter's ceiling; with its bourdon
-// an octave lower, 1 dB below the ceiling.
+// an octave lower, 1 dB below the ceiling; alone at a higher volume, as high as that. The 1 dB
+// covers what a short measurement misses (a chorus sweep, a slow swell).
 constexpr double kLoudestNote = -6.0;     // dBFS
 constexpr double kLoudestBourdon = -2.0;  // dBFS
+constexpr double kHighestNote = -2.0;     // dBFS
+
+double ProgramAttenuation(const ProgramPeaks& peaks, double volume) {
+    const double volumeDecibels = 20 * std::log10(std::max(volume, 1e-6));
+    return std::max({0.0, peaks.alone - kLoudestNote, peaks.withBourdon - kLoudestBourdon,
+                     peaks.alone + volumeDecibels - kHighestNote});
+}
+
+namespace {
+
 // Long enough for slow strings and pads to reach their full level. Half the usual rate, and no
 // reverberation (which adds less than 0.5 dB to a peak), for speed: all 128 programs take about
 // 0.6 s of one core besides loading the SoundFont.
@@ -172,10 +181,8 @@ class NoteMeter {
               std::unique_ptr<fluid_synth_t, FluidDeleter> synth)
         : settings_(std::move(settings)), synth_(std::move(synth)), block_(2 * kBlock) {}
 
-    double operator()(int program) {
-        const double alone = PeakDecibels(program, false);
-        const double withBourdon = PeakDecibels(program, true);
-        return std::max({0.0, alone - kLoudestNote, withBourdon - kLoudestBourdon});
+    ProgramPeaks operator()(int program) {
+        return {PeakDecibels(program, false), PeakDecibels(program, true)};
     }
 
   private:

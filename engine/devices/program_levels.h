@@ -11,16 +11,28 @@ typedef struct _fluid_hashtable_t fluid_settings_t;
 
 namespace plinkora {
 
-// How far each of the 128 General MIDI programs of a SoundFont must be turned down so that one
-// note at full force sounds no louder than the piano, measured once the SoundFont is loaded, on a
-// synthesizer of its own in the background. A General MIDI SoundFont's programs differ by 10 dB
-// and more; brought down before the limiter, one note never makes it pump. Programs asked for are
-// measured first; the window thread never waits for a measurement, an offline renderer may.
+// How loud one note at full force sounds in a program at volume 100%: the peaks, in dBFS, of
+// middle C alone and with the bourdon's note an octave lower.
+struct ProgramPeaks {
+    double alone = -120;
+    double withBourdon = -120;
+};
+
+// How far a program so loud is turned down at a volume (1 is 100%): at 100% one note sounds no
+// louder than the piano, and with its bourdon no higher than 1 dB below the limiter's ceiling; at
+// any volume one note alone stays as far below the ceiling, so the limiter never acts on it.
+double ProgramAttenuation(const ProgramPeaks& peaks, double volume);
+
+// How loud each of the 128 General MIDI programs of a SoundFont sounds, measured once the
+// SoundFont is loaded, on a synthesizer of its own in the background. A General MIDI SoundFont's
+// programs differ by 10 dB and more; brought down before the limiter, one note never makes it
+// pump. Programs asked for are measured first; the window thread never waits for a measurement,
+// an offline renderer may.
 class ProgramLevels {
   public:
     static constexpr int kPrograms = 128;
-    // The attenuation (dB, 0 or more) the program needs. Runs on the measuring thread.
-    using Meter = std::function<double(int program)>;
+    // Runs on the measuring thread.
+    using Meter = std::function<ProgramPeaks(int program)>;
     // Makes a meter on the measuring thread, as loading the SoundFont takes a while; an empty
     // one when it cannot, and then every program counts as measured without a level.
     using MakeMeter = std::function<Meter()>;
@@ -35,8 +47,8 @@ class ProgramLevels {
     void Start(MakeMeter make);
     // Measures program ahead of the others, unless it has been.
     void Request(int program);
-    // The program's attenuation, once measured; nullopt before, or when it cannot be measured.
-    std::optional<double> Attenuation(int program) const;
+    // The program's peaks, once measured; nullopt before, or when it cannot be measured.
+    std::optional<ProgramPeaks> Peaks(int program) const;
     // Offline: waits until the program is measured or cannot be.
     void WaitFor(int program);
     // Changes whenever a measurement arrives, and at each start.
@@ -51,9 +63,8 @@ class ProgramLevels {
     uint64_t starts_ = 0;
 };
 
-// A meter that plays middle C at full force, alone and with the bourdon's note an octave lower,
-// on a FluidSynth of its own set up by configure like the one that plays. It loads the SoundFont
-// whole, so that nothing done to the file later can reach it.
+// A meter that plays the notes on a FluidSynth of its own set up by configure like the one that
+// plays. It loads the SoundFont whole, so that nothing done to the file later can reach it.
 ProgramLevels::MakeMeter SoundFontMeter(std::string soundFont,
                                         void (*configure)(fluid_settings_t*, double));
 
