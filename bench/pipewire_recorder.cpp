@@ -4,9 +4,11 @@
 // cycle, how many frames so far and when the last of them sounded, on the graph's own clock
 // (the cycle's start, as the driver timed it). A recorder through PipeWire's PulseAudio server
 // would ask for a short fragment and so drag the graph's quantum down to its own; this one asks
-// for a long one and leaves the quantum to the program measured. Its data thread runs at
-// real-time priority where it may; a cycle it missed all the same is placed by the graph's
-// sample clock and filled with kMissed, which sound_path.py leaves out, and counted. At the end it
+// for a long one and leaves the quantum to the program measured. It is passive: it does not
+// keep the graph running by itself, so a program whose node rests while idle is measured as
+// when alone, its first note waking the graph. Where the graph rested, or a cycle was missed
+// all the same (its data thread runs at real-time priority where it may), the time between is
+// filled with kMissed, which sound_path.py leaves out, and counted. At the end it
 // prints the cycle sizes it saw: the quantum the graph ran at.
 #include <pipewire/pipewire.h>
 #include <spa/param/audio/format-utils.h>
@@ -31,7 +33,7 @@ struct Recording {
     std::vector<int16_t> samples;
     std::vector<std::pair<uint64_t, int64_t>> timing;  // frames so far, when the last sounded
     std::vector<uint32_t> cycleFrames;
-    uint64_t nextTick = 0;  // where the next cycle should begin on the graph's sample clock
+    int64_t nextCycle = 0;  // when the next cycle should begin, in ns
     uint64_t missed = 0;
 };
 
@@ -49,12 +51,12 @@ void Process(void* data) {
         const uint32_t frames = d.chunk->size / sizeof(int16_t);
         const auto* in = static_cast<const int16_t*>(SPA_PTROFF(d.data, d.chunk->offset, void));
         uint64_t gap = 0;
-        if (!rec->timing.empty() && time.ticks > rec->nextTick &&
-            time.ticks - rec->nextTick < kRate) {
-            gap = time.ticks - rec->nextTick;
+        const int64_t cycleNs = int64_t{frames} * 1000000000 / kRate;
+        if (!rec->timing.empty() && time.now > rec->nextCycle + cycleNs / 2) {
+            gap = static_cast<uint64_t>((time.now - rec->nextCycle) * kRate / 1000000000);
             ++rec->missed;
         }
-        rec->nextTick = time.ticks + frames;
+        rec->nextCycle = time.now + cycleNs;
         if (rec->samples.size() + gap + frames <= rec->samples.capacity() &&
             rec->timing.size() < rec->timing.capacity()) {
             rec->samples.insert(rec->samples.end(), gap, kMissed);
@@ -95,10 +97,11 @@ int main(int argc, char* argv[]) {
     pw_loop* loop = pw_main_loop_get_loop(rec.loop);
     pw_loop_add_signal(loop, SIGINT, Stop, &rec);
     pw_loop_add_signal(loop, SIGTERM, Stop, &rec);
-    pw_properties* props = pw_properties_new(
-        PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Capture", PW_KEY_MEDIA_ROLE,
-        "Production", PW_KEY_STREAM_CAPTURE_SINK, "true", PW_KEY_TARGET_OBJECT, argv[1],
-        PW_KEY_NODE_LATENCY, "1024/48000", PW_KEY_NODE_NAME, "sound_path_bench", nullptr);
+    pw_properties* props =
+        pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Capture",
+                          PW_KEY_MEDIA_ROLE, "Production", PW_KEY_STREAM_CAPTURE_SINK, "true",
+                          PW_KEY_TARGET_OBJECT, argv[1], PW_KEY_NODE_LATENCY, "1024/48000",
+                          PW_KEY_NODE_NAME, "sound_path_bench", "node.passive", "true", nullptr);
     pw_context* context =
         pw_context_new(loop, pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0);
     pw_core* core = context ? pw_context_connect(context, nullptr, 0) : nullptr;
@@ -153,7 +156,8 @@ int main(int argc, char* argv[]) {
     for (const auto& [frames, count] : sizes) {
         std::printf(" %zu of %u frames", count, frames);
     }
-    std::printf(", %llu cycles missed\n", static_cast<unsigned long long>(rec.missed));
+    std::printf(", %llu gaps (the graph rested, or a cycle was missed)\n",
+                static_cast<unsigned long long>(rec.missed));
     pw_main_loop_destroy(rec.loop);
     pw_deinit();
     return 0;

@@ -10,7 +10,9 @@
 # program's node asks for, the quantum the graph ran at, and whether the idle program keeps the
 # graph running), dropouts in held notes (idle, then beside two busy loops) and key-to-sound
 # times from an XTEST key press to the first audible sample at the sink. About 3 minutes;
-# SOUND_PATH_PARTS="dropouts" (or any of "idle dropouts latency") measures only those.
+# SOUND_PATH_PARTS="dropouts" (or any of "idle dropouts latency") measures only those;
+# SOUND_PATH_OTHER_STREAM=1 has another program play a silent stream (20 ms of latency, as a
+# music player asks) on the same server while the keys are timed.
 set -u
 parts=${SOUND_PATH_PARTS:-idle dropouts latency}
 server_kind=${SOUND_PATH_SERVER:-pulse}
@@ -166,6 +168,11 @@ if part dropouts; then
 fi
 if part latency; then
     echo " key to sound:"
+    if [[ ${SOUND_PATH_OTHER_STREAM:-0} == 1 ]]; then
+        pacat --raw --latency-msec=20 --client-name=other-player /dev/zero &
+        pids+=($!)
+        echo "  beside another program's stream (silent, 20 ms of latency)"
+    fi
     sleep 5
     record latency latency
 fi
