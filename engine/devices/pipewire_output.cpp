@@ -60,8 +60,8 @@ struct OtherStream {
 // for a while the node goes inactive, which lets the graph and the sink sleep; it stays known
 // to the server, so the next event only sets it active again. An inactive node takes no part
 // in the graph's cycles: waking, it waits for the cycle under way, as long as the quantum of
-// whatever else runs (a player's 1024 frames are 21 ms). So while another program's stream runs
-// the node stays active, sending silence at its own short quantum, and goes inactive only when
+// whatever else runs (a player's 1024 frames are 21 ms). So while another program plays, the
+// node stays active, sending silence at its own short quantum, and goes inactive only when
 // the graph would otherwise rest. The window thread never takes the loop's lock: it wakes the
 // loop through an event.
 class PipeWireOutput final : public AudioOutput {
@@ -316,9 +316,11 @@ void PipeWireOutput::Global(void* self, uint32_t id, uint32_t, const char* type,
                        std::strcmp(mediaClass, "Audio/Duplex") == 0)) {
         output->sinkSeen_ = true;
     }
-    // Another Plinkora does as this one does: following each other, both would stay up for ever.
+    // Only another program's playback runs the graph of its own accord: a recorder or a level
+    // meter on a sink's monitor runs because the sink does, perhaps for this node alone, and
+    // another Plinkora does as this one does; following them, both would stay up for ever.
     const char* application = spa_dict_lookup(props, PW_KEY_APP_NAME);
-    if (mediaClass && std::strncmp(mediaClass, "Stream/", 7) == 0 &&
+    if (mediaClass && std::strcmp(mediaClass, "Stream/Output/Audio") == 0 &&
         !(application && std::strcmp(application, "Plinkora") == 0)) {
         output->FollowOtherStream(id, type);
     }
