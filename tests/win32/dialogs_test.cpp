@@ -46,6 +46,53 @@ TEST(Win32AboutBox, HasNoCaptionAndThePictureAtItsOwnSize) {
     EXPECT_FALSE(AboutLinkVisited(2));
 }
 
+// Pixels of a colour in a control as it is drawn now.
+int PixelsOf(HWND control, COLORREF colour) {
+    InvalidateRect(control, nullptr, TRUE);
+    UpdateWindow(control);
+    RECT client;
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    int count = 0;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            count += GetPixel(dc, x, y) == colour ? 1 : 0;
+        }
+    }
+    ReleaseDC(control, dc);
+    return count;
+}
+
+// The link is followed as a click on it follows it (the shell is asked to open mailto:, which
+// nothing answers in the test's prefix); it turns purple and stays so in the next opening.
+TEST(Win32AboutBox, AFollowedLinkTurnsPurpleAndStaysSo) {
+    const Artwork artwork;
+    constexpr COLORREF kPurple = RGB(150, 0, 150);
+    int purpleBefore = -1, purpleAfter = -1, purpleOther = -1, blackOther = -1;
+    WhenDialogOpens([&](HWND about) {
+        HWND link = GetDlgItem(about, IDC_ABOUT_MAIL);
+        purpleBefore = PixelsOf(link, kPurple);
+        SendMessageW(about, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_MAIL, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(link));
+        purpleAfter = PixelsOf(link, kPurple);
+        purpleOther = PixelsOf(GetDlgItem(about, IDC_ABOUT_MAIL2), kPurple);
+        blackOther = PixelsOf(GetDlgItem(about, IDC_ABOUT_MAIL2), RGB(0, 0, 0));
+    });
+    ShowAboutBox(nullptr, artwork);
+    EXPECT_EQ(purpleBefore, 0);
+    EXPECT_GT(purpleAfter, 20);
+    EXPECT_EQ(purpleOther, 0);
+    EXPECT_GT(blackOther, 20);
+    EXPECT_TRUE(AboutLinkVisited(0));
+    EXPECT_FALSE(AboutLinkVisited(1));
+
+    int purpleReopened = -1;
+    WhenDialogOpens(
+        [&](HWND about) { purpleReopened = PixelsOf(GetDlgItem(about, IDC_ABOUT_MAIL), kPurple); });
+    ShowAboutBox(nullptr, artwork);
+    EXPECT_GT(purpleReopened, 20);
+}
+
 TEST(Win32TipBox, ShowsTheTipInTimesNewRomanOf12PointsInTheLinuxBoxsSize) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("plinkora-tips-" + std::to_string(GetTickCount()));
