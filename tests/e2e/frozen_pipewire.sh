@@ -5,7 +5,7 @@
 # back to PipeWire's PulseAudio server, which would wait on the same daemon. An opening the
 # daemon does not answer counts as a lost device, shown with one warning; once it answers again
 # the device comes back by itself on a node of its own. Freezing it while the synthesizer plays
-# holds nothing either. Exits 0 on success, 1 on a failure, 77 where PipeWire or Xvfb cannot
+# holds nothing either; its going away shows as a lost device that comes back with it. Exits 0 on success, 1 on a failure, 77 where PipeWire or Xvfb cannot
 # start.
 set -u
 
@@ -63,6 +63,15 @@ answer "Alt+O" alt+o
 one_warning "the opening PipeWire did not answer"
 back "after a frozen opening"
 
-say "quitting"
+say "PipeWire going away while the synthesizer plays"
+kill "${pipewire_session[@]}" "$pipewire" && wait "${pipewire_session[@]}" "$pipewire" 2>/dev/null
+one_warning "PipeWire went away"
+start_pipewire
+back "after PipeWire came back"
+
+say "quitting while PipeWire is frozen"
+freeze
+started=$(date +%s%N)
 close_program "$window" "$app"
+echo "the program ended $((($(date +%s%N) - started) / 1000000)) ms after its window was asked to close"
 echo "PASS: the window never waited on the frozen PipeWire"

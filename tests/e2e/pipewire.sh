@@ -3,8 +3,8 @@
 # start_pipewire [SESSION]: a D-Bus session bus of the test's own, the PipeWire daemon, and with
 # SESSION "full" (the default) WirePlumber, PipeWire's PulseAudio server and a null sink named
 # testsink made the default; with "bare", the daemon alone, which carries no sound (as where
-# PipeWire runs only for screen sharing). Sets pipewire to the daemon's PID; skips the test
-# where PipeWire cannot start.
+# PipeWire runs only for screen sharing). Sets pipewire, and pipewire_session to the PIDs of
+# WirePlumber and the PulseAudio server; skips the test where PipeWire cannot start.
 start_pipewire() {
     local session=${1:-full} bus tool
     for tool in pipewire dbus-daemon; do
@@ -19,14 +19,15 @@ start_pipewire() {
         skip "no D-Bus session bus"
     export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 <<<"$bus")
     pids+=("$(tail -n 1 <<<"$bus")")
-    pipewire >"$work/pipewire.log" 2>&1 &
+    pipewire >>"$work/pipewire.log" 2>&1 &
     pipewire=$! && pids+=("$pipewire")
     wait_for $pipewire 10 test -S "$XDG_RUNTIME_DIR/pipewire-0" || skip "PipeWire did not start"
     [[ $session == full ]] || return 0
-    wireplumber >"$work/wireplumber.log" 2>&1 &
-    pids+=($!)
-    pipewire-pulse >"$work/pipewire-pulse.log" 2>&1 &
-    pids+=($!)
+    wireplumber >>"$work/wireplumber.log" 2>&1 &
+    pipewire_session=($!)
+    pipewire-pulse >>"$work/pipewire-pulse.log" 2>&1 &
+    pipewire_session+=($!)
+    pids+=("${pipewire_session[@]}")
     wait_for $pipewire 10 pactl info >/dev/null 2>&1 || skip "PipeWire's PulseAudio server did not start"
     pactl load-module module-null-sink sink_name=testsink >/dev/null || skip "no null sink"
     wait_for $pipewire 10 has_sink || skip "the null sink did not appear"
