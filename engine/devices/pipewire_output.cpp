@@ -2,6 +2,7 @@
 #include <pthread.h>
 #include <spa/param/audio/format-utils.h>
 #include <spa/utils/result.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cerrno>
@@ -35,6 +36,29 @@ int PipeWireQuantum() {
         }
     }
     return kQuantumFrames;
+}
+
+// Whether a PipeWire server's socket is where clients look for it. Where none is, the server is
+// not tried at all: a context loads its modules (the real-time one asks D-Bus for rtkit) before
+// it connects, longer than the fall-back to the next server should take.
+bool SocketExists() {
+    const char* name = std::getenv("PIPEWIRE_REMOTE");
+    std::string path = name && *name ? name : "pipewire-0";
+    if (path.front() != '/') {
+        const char* folder = nullptr;
+        for (const char* variable : {"PIPEWIRE_RUNTIME_DIR", "XDG_RUNTIME_DIR", "USERPROFILE"}) {
+            if (const char* value = std::getenv(variable); value && *value) {
+                folder = value;
+                break;
+            }
+        }
+        if (!folder) {
+            return false;
+        }
+        path = std::string(folder) + "/" + path;
+    }
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode);
 }
 
 void InitOnce() {
@@ -173,6 +197,9 @@ PipeWireOutput::~PipeWireOutput() {
 
 bool PipeWireOutput::Open(double rate, bool& serverFound) {
     serverFound = false;
+    if (!SocketExists()) {
+        return false;
+    }
     InitOnce();
     loop_ = pw_thread_loop_new("plinkora-pipewire", nullptr);
     if (!loop_) {

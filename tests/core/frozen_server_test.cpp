@@ -65,8 +65,14 @@ class FrozenServer : public ::testing::Test {
     }
 
     struct NoPulse {
-        NoPulse() { setenv("PULSE_SERVER", "unix:/nonexistent/plinkora-test-pulse", 1); }
-        ~NoPulse() { unsetenv("PULSE_SERVER"); }
+        NoPulse() {
+            setenv("PULSE_SERVER", "unix:/nonexistent/plinkora-test-pulse", 1);
+            setenv("PIPEWIRE_REMOTE", "plinkora-test-no-pipewire", 1);
+        }
+        ~NoPulse() {
+            unsetenv("PULSE_SERVER");
+            unsetenv("PIPEWIRE_REMOTE");
+        }
     } noPulse_;
     std::unique_ptr<DummyJack> jack_ = std::make_unique<DummyJack>();
 };

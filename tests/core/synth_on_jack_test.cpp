@@ -23,9 +23,11 @@ TEST(BuiltInSynthOnJack, PlaysThroughConnectedPortsAndReportsTheServerStopping) 
         GTEST_SKIP() << kSoundFont << " is not installed";
     }
     setenv("PULSE_SERVER", "unix:/nonexistent/plinkora-test-pulse", 1);
+    setenv("PIPEWIRE_REMOTE", "plinkora-test-no-pipewire", 1);
     DummyJack jack;
     if (!jack.Client()) {
         unsetenv("PULSE_SERVER");
+        unsetenv("PIPEWIRE_REMOTE");
         GTEST_SKIP() << "jackd could not start a dummy server";
     }
     std::unique_ptr<BuiltInSynth> synth = BuiltInSynth::Create(kSoundFont);
@@ -37,6 +39,7 @@ TEST(BuiltInSynthOnJack, PlaysThroughConnectedPortsAndReportsTheServerStopping) 
     }
     ASSERT_TRUE(synth->AudioReady());
     unsetenv("PULSE_SERVER");
+    unsetenv("PIPEWIRE_REMOTE");
     const int lossesWhileOpening = losses;  // a slow opening's end is reported too
 
     const char* const expected[][2] = {{"Plinkora:out_left", "system:playback_1"},

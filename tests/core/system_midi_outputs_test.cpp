@@ -74,6 +74,7 @@ TEST_F(SystemMidiOutputs, SynthesizerWithoutAudioOutputFailsToOpenQuicklyAndQuie
         GTEST_SKIP() << "this machine has a sound card, which ALSA may open";
     }
     ScopedEnv noPulse("PULSE_SERVER", "unix:/nonexistent/plinkora-test-pulse");
+    ScopedEnv noPipeWire("PIPEWIRE_REMOTE", "plinkora-test-no-pipewire");
     ScopedEnv noJack("JACK_DEFAULT_SERVER", "plinkora-test-no-jack");
     std::vector<std::string> log;
     std::unique_ptr<MidiOutputs> outputs =
