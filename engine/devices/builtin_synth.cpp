@@ -361,13 +361,15 @@ struct BuiltInSynth::Impl final : AudioSource {
     }
 
     // Window thread: the channel's program sounds at its measured level, the drums and what is
-    // not measured yet as they are.
-    void ApplyLevel(int channel) {
+    // not measured yet as they are. Asked, the program is measured first if it has not been.
+    void ApplyLevel(int channel, bool ask = false) {
         int soundFontId = 0, bank = 0, program = 0;
         double attenuation = 0;
         if (fluid_synth_get_program(synth, channel, &soundFontId, &bank, &program) == FLUID_OK &&
             bank == 0) {
-            levels.Request(program);
+            if (ask) {
+                levels.Request(program);
+            }
             if (const std::optional<ProgramPeaks> peaks = levels.Peaks(program)) {
                 attenuation = ProgramAttenuation(*peaks, volume);
             }
@@ -492,7 +494,9 @@ bool BuiltInSynth::ChangeSoundFont(const std::string& path) {
     impl.soundFontId = id;
     impl.soundFontPath = path;
     impl.levels.Start(SoundFontMeter(path, Configure));
-    impl.FollowLevels();
+    for (int channel = 0; channel < Impl::kChannels; ++channel) {
+        impl.ApplyLevel(channel, true);
+    }
     return true;
 }
 
@@ -516,7 +520,7 @@ bool BuiltInSynth::Send(uint32_t word) noexcept {
     if (delivered) {
         impl_->gate.SetHeldNotes(impl_->heldNotes.Follow(word));
         if ((word & 0xF0) == 0xC0) {
-            impl_->ApplyLevel(static_cast<int>(word & 0x0F));
+            impl_->ApplyLevel(static_cast<int>(word & 0x0F), true);
         }
     }
     if (impl_->gate.Event()) {

@@ -88,14 +88,24 @@ void ProgramLevels::Start(MakeMeter make) {
     Stop();
     ++starts_;
     state_ = std::make_shared<State>();
+    waiting_ = std::move(make);
+}
+
+void ProgramLevels::Launch() {
+    if (!waiting_) {
+        return;
+    }
     // Detached, and not among the background work a quitting program waits for: given up, it
     // ends within one measurement, or one load of the SoundFont, and holds nothing but its own.
     try {
-        std::thread([state = state_, make = std::move(make)] { Measure(*state, make); }).detach();
+        std::thread([state = state_, make = std::move(waiting_)] {
+            Measure(*state, make);
+        }).detach();
     } catch (const std::system_error&) {
         std::lock_guard lock(state_->mutex);
         state_->ended = true;  // no thread to be had: the limiter alone keeps the level
     }
+    waiting_ = nullptr;
 }
 
 void ProgramLevels::Stop() {
@@ -112,6 +122,7 @@ void ProgramLevels::Request(int program) {
     if (!state_ || program < 0 || program >= kPrograms) {
         return;
     }
+    Launch();
     {
         std::lock_guard lock(state_->mutex);
         if (state_->measured[program]) {

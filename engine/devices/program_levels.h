@@ -42,8 +42,10 @@ class ProgramLevels {
     ProgramLevels(const ProgramLevels&) = delete;
     ProgramLevels& operator=(const ProgramLevels&) = delete;
 
-    // Forgets what was measured and measures every program with what make makes. The
-    // measuring before is given up without waiting for it, as is this one when destroyed.
+    // Forgets what was measured; every program is measured with what make makes once the first
+    // is asked for, so that loading the SoundFont again for measuring does not compete with
+    // opening the audio output. The measuring before is given up without waiting for it, as is
+    // this one when destroyed.
     void Start(MakeMeter make);
     // Measures program ahead of the others, unless it has been.
     void Request(int program);
@@ -57,9 +59,11 @@ class ProgramLevels {
     struct State;  // shared with the measuring thread, which may end after this
 
   private:
+    void Launch();
     void Stop();
 
     std::shared_ptr<State> state_;
+    MakeMeter waiting_;  // until the first request
     uint64_t starts_ = 0;
 };
 
