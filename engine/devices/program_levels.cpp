@@ -177,6 +177,7 @@ namespace {
 // 0.6 s of one core besides loading the SoundFont.
 constexpr double kMeasureSeconds = 2.0;
 constexpr double kMeasureRate = 22050;
+constexpr double kSilenceSeconds = 0.1;  // the chorus's delays are far shorter
 constexpr int kBlock = 256;
 constexpr int kMiddleC = 60;
 constexpr int kBourdonChannel = 15;
@@ -199,7 +200,12 @@ class NoteMeter {
   private:
     double PeakDecibels(int program, bool bourdon) {
         fluid_synth_t* synth = synth_.get();
-        // Also empties the chorus of the note before.
+        // The note before is cut off, not released (a string's release would sound on into this
+        // measurement), and its chorus dies away unheard.
+        fluid_synth_all_sounds_off(synth, -1);
+        for (double frames = 0; frames < kSilenceSeconds * kMeasureRate; frames += kBlock) {
+            fluid_synth_write_float(synth, kBlock, block_.data(), 0, 2, block_.data(), 1, 2);
+        }
         fluid_synth_system_reset(synth);
         fluid_synth_program_change(synth, 0, program);
         fluid_synth_noteon(synth, 0, kMiddleC, 127);
