@@ -53,6 +53,21 @@ TEST(ProgramLevels, ASoundFontThatCannotBeMeasuredLeavesEveryProgramAsItIs) {
     EXPECT_FALSE(levels.Peaks(48));
 }
 
+// A string's release, and its chorus, must not sound on into the next program's measurement.
+TEST(ProgramLevels, AProgramMeasuresTheSameWhicheverWasMeasuredBefore) {
+    if (!std::filesystem::exists(kSoundFont)) {
+        GTEST_SKIP() << kSoundFont << " is not installed";
+    }
+    const ProgramLevels::Meter meter =
+        SoundFontMeter(kSoundFont, [](fluid_settings_t*, double) {})();  // FluidSynth's defaults
+    ASSERT_TRUE(meter);
+    const ProgramPeaks first = meter(49);  // String Ensemble 2
+    meter(48);                             // String Ensemble 1, with a long release
+    const ProgramPeaks again = meter(49);
+    EXPECT_NEAR(again.alone, first.alone, 1.0);
+    EXPECT_NEAR(again.withBourdon, first.withBourdon, 1.0);
+}
+
 // Offline at a low rate, which changes no level, so that all 128 programs take seconds.
 class SingleNoteLevelTest : public ::testing::Test {
   protected:
