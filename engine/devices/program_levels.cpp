@@ -158,11 +158,11 @@ uint64_t ProgramLevels::Version() const {
 
 // One note at full force of any program may peak as loud as the piano does at volume 100%
 // (TimGM6mb's piano, and other GM keyboards), 5 dB below the limiter's ceiling; with its bourdon
-// an octave lower, 1 dB below the ceiling; alone at a higher volume, as high as that. The 1 dB
-// covers what a short measurement misses (a chorus sweep, a slow swell).
+// an octave lower, 1 dB below the ceiling; alone at a higher volume, 2 dB below it. The margins
+// cover what a short measurement misses (a chorus sweep, a slow swell), up to 3 dB measured.
 constexpr double kLoudestNote = -6.0;     // dBFS
 constexpr double kLoudestBourdon = -2.0;  // dBFS
-constexpr double kHighestNote = -2.0;     // dBFS
+constexpr double kHighestNote = -3.0;     // dBFS
 
 double ProgramAttenuation(const ProgramPeaks& peaks, double volume) {
     const double volumeDecibels = 20 * std::log10(std::max(volume, 1e-6));

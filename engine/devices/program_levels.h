@@ -20,7 +20,7 @@ struct ProgramPeaks {
 
 // How far a program so loud is turned down at a volume (1 is 100%): at 100% one note sounds no
 // louder than the piano, and with its bourdon no higher than 1 dB below the limiter's ceiling; at
-// any volume one note alone stays as far below the ceiling, so the limiter never acts on it.
+// any volume one note alone stays 2 dB below the ceiling, so the limiter does not act on it.
 double ProgramAttenuation(const ProgramPeaks& peaks, double volume);
 
 // How loud each of the 128 General MIDI programs of a SoundFont sounds, measured once the
