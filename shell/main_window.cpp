@@ -210,29 +210,45 @@ void MainWindow::FitFrameOnScreen() {
 // with its frame on the screen, and where the compositor does not maximize (a floating window
 // on sway) it opens at the layout's own size, smaller than the screen by a frame's room.
 void MainWindow::OpenOnWayland(const QRect& screenArea) {
-    FitInto(screenArea.marginsRemoved(kUnknownFrame));
-    resize(minimumSizeHint());
+    ShrinkContentFor(screenArea.marginsRemoved(kUnknownFrame));
+    askedSize_ = minimumSizeHint();
+    resize(askedSize_);
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 // After a change of the screen's size or scale the window fits again as at start, keeping
 // the size the user gave it where the whole window and its content at full size still fit.
 void MainWindow::FitToScreen(const QRect& screenArea) {
-    if (isMaximized() || isFullScreen()) {
-        FitInto(OnWayland() ? screenArea.marginsRemoved(kUnknownFrame) : screenArea);
-        return;  // the window manager gives the size
-    }
-    const QMargins frame = OnWayland() ? kUnknownFrame : FrameMargins();
-    const QRect room = screenArea.marginsRemoved(frame);
-    FitInto(OnWayland() ? room : screenArea);
-    const bool scaled = view_->Scale() < 1.0;
     if (OnWayland()) {
-        if (scaled || width() > room.width() || height() > room.height()) {
-            resize(room.size().boundedTo(size().expandedTo(minimumSizeHint())));
-        }
-    } else if (scaled || !screenArea.contains(frameGeometry())) {
-        setGeometry(room);
+        FitToWaylandScreen(screenArea);
+    } else if (isMaximized() || isFullScreen()) {
+        ShrinkContentFor(screenArea);  // the window manager gives the size
+    } else if (ShrinkContentFor(screenArea) < 1.0 || !screenArea.contains(frameGeometry())) {
+        setGeometry(screenArea.marginsRemoved(FrameMargins()));
     }
+}
+
+// A size other than the one the window asked for was given by the compositor (maximized, or
+// tiled, as sway does) or by the user: the compositor gives the new one, and a window made
+// smaller than that would sit inside its tile with bands around it. Only a size of our own is
+// changed here.
+void MainWindow::FitToWaylandScreen(const QRect& screenArea) {
+    const bool sizeOfOurOwn = size() == askedSize_ && !isMaximized() && !isFullScreen();
+    const QRect room = screenArea.marginsRemoved(kUnknownFrame);
+    const qreal scale = ShrinkContentFor(room);
+    if (!sizeOfOurOwn) {
+        // Qt kept the compositor's last size from going below the old minimum: asked to
+        // maximize, the compositor sends a size again, the tile's on a tiling desktop.
+        if (!isMaximized() && !isFullScreen() &&
+            (width() > screenArea.width() || height() > screenArea.height())) {
+            setWindowState(windowState() | Qt::WindowMaximized);
+        }
+        return;
+    }
+    // The new minimum may have grown the window already.
+    askedSize_ = scale < 1.0 ? minimumSizeHint()
+                             : size().expandedTo(minimumSizeHint()).boundedTo(room.size());
+    resize(askedSize_);
 }
 
 QMargins MainWindow::FrameMargins() const {
@@ -284,10 +300,16 @@ void MainWindow::RefreshToolbarIcons() {
 // A screen smaller than the layout (a small laptop, or a large scale factor) gets the whole
 // client area scaled down until the window, frame, menus and toolbar included, fits on it.
 void MainWindow::FitInto(const QRect& available) {
+    if (ShrinkContentFor(available) < 1.0) {
+        setGeometry(available.marginsRemoved(FrameMargins()));
+    }
+}
+
+qreal MainWindow::ShrinkContentFor(const QRect& available) {
     if (layout() != nullptr) {
         layout()->activate();  // the menu bar and toolbar have their sizes
     }
-    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    const QMargins frame = FrameMargins();
     // The menu bar and the toolbar above the client area.
     const int chromeHeight =
         frame.top() + frame.bottom() + minimumSizeHint().height() - view_->minimumSize().height();
@@ -300,9 +322,7 @@ void MainWindow::FitInto(const QRect& available) {
     if (layout() != nullptr) {
         layout()->activate();  // the window's own minimum follows the view's before it shrinks
     }
-    if (scale < 1.0) {
-        setGeometry(available.marginsRemoved(frame));
-    }
+    return scale;
 }
 
 void MainWindow::CreateScrollBars() {

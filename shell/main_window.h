@@ -98,6 +98,10 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     void PlaceOnScreen();
     void FitFrameOnScreen();
     void OpenOnWayland(const QRect& screenArea);
+    void FitToWaylandScreen(const QRect& screenArea);
+    // Sets the content's minimum so that the whole window fits into the area; the content's
+    // scale, at most 1.
+    qreal ShrinkContentFor(const QRect& available);
     QMargins FrameMargins() const;
     void FollowScreen();
     void WatchScreen();
@@ -133,6 +137,7 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     QTimer autoPlayTimer_;
     QTimer followScreen_;
     QPointer<QScreen> watchedScreen_;
+    QSize askedSize_;  // on Wayland, the size the window last asked for
     std::unique_ptr<DeviceWatch> deviceWatch_;
     int charWidth_ = 0;
     int charHeight_ = 0;

@@ -3,6 +3,7 @@
 usage: atspi_keys.py NAME      waits up to 10 s for the key right of Caps Lock (the one that
                                plays "1") to be called NAME, such as "Q, 1"; exits 0 when it is
        atspi_keys.py --places  prints where AT-SPI puts the window and the keys
+       atspi_keys.py --size    prints the window's width and height as the program has them
 """
 
 import sys
@@ -50,6 +51,10 @@ def main():
     if keyboard is None:
         print("FAIL: the keyboard never showed on the AT-SPI bus")
         return 1
+    if sys.argv[1] == "--size":
+        box = window.queryComponent().getExtents(pyatspi.WINDOW_COORDS)
+        print(box.width, box.height)
+        return 0
     if sys.argv[1] == "--places":
         for node, what in ((window, "window"), (keyboard, "keyboard"), (keyboard[0], "first key")):
             print(f"{what}: screen {extents(node, pyatspi.DESKTOP_COORDS)}, "

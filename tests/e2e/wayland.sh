@@ -9,6 +9,8 @@
 #   floating  the window, title bar included, lies on the screen
 #   scale     after the screen's scale goes from 1 to 2 the window, frame included, is no
 #             larger than the screen
+#   tiled     with sway tiling, after the scale goes from 1 to 2 the window is no larger than
+#             the tile the compositor gives it, so nothing of it is cut off
 # Exits 0 on success, 1 on a failure, 77 where no compositor can start. WAYLAND_SHOTS=DIR keeps
 # screenshots of each step.
 set -u
@@ -37,10 +39,12 @@ if [[ $(id -u) -eq 0 ]]; then
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 fi
 chmod 700 "$compositor/run"
+floating='for_window [app_id="plinkora"] floating enable'
+[[ $part == tiled ]] && floating=
 cat >"$compositor/config" <<CONFIG
 output HEADLESS-1 mode 1920x1080 scale 1
 input * xkb_layout fr
-for_window [app_id="plinkora"] floating enable
+$floating
 xwayland disable
 CONFIG
 "${as_user[@]}" env -i PATH="$PATH" HOME="$compositor" XDG_RUNTIME_DIR="$compositor/run" \
@@ -107,6 +111,26 @@ fits_screen() {
     read -r sw sh < <(output_area)
     ((w <= sw && h <= sh))
 }
+# tile_size: "width height" of the area the compositor gives the window's content.
+tile_size() {
+    swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from walk(child)
+found = [n for n in walk(json.load(sys.stdin))
+         if n.get("pid") and (n.get("name") or "").startswith("Plinkora - [")]
+print(found[-1]["window_rect"]["width"], found[-1]["window_rect"]["height"]) if found else sys.exit(1)'
+}
+# within_tile: the program's window is no larger than its tile.
+within_tile() {
+    local w h tw th
+    read -r w h < <("$python" "$here/atspi_keys.py" --size) || return 1
+    read -r tw th < <(tile_size) || return 1
+    echo "the window is ${w}x${h} in a tile of ${tw}x${th}"
+    ((w <= tw && h <= th))
+}
 shot() { [[ -n ${WAYLAND_SHOTS:-} ]] && mkdir -p "$WAYLAND_SHOTS" && command -v grim >/dev/null \
     && grim "$WAYLAND_SHOTS/$1.png"; return 0; }
 say_window() {
@@ -155,6 +179,13 @@ case $part in
         say_window "at scale 2"
         shot floating-scale2
         fits_screen || fail "after the scale went to 2 the window is larger than the screen"
+        ;;
+    tiled)
+        within_tile || fail "at scale 1 the window is larger than its tile"
+        swaymsg 'output HEADLESS-1 scale 2' >/dev/null
+        wait_for "$app" 5 within_tile >/dev/null
+        shot tiled-scale2
+        within_tile || fail "after the scale went to 2 the window is larger than its tile"
         ;;
     *) fail "no such part: $part" ;;
 esac

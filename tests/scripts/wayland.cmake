@@ -24,7 +24,7 @@ if(TARGET plinkora AND WAYLAND_SCANNER AND VIRTUAL_KEYBOARD_DEPS_FOUND)
         ${generated}/virtual-keyboard-unstable-v1-protocol.c)
     target_include_directories(plinkora-virtual-keyboard PRIVATE ${generated})
     target_link_libraries(plinkora-virtual-keyboard PRIVATE PkgConfig::VIRTUAL_KEYBOARD_DEPS)
-    foreach(part keymap floating scale)
+    foreach(part keymap floating scale tiled)
         add_test(NAME wayland_${part}
                  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/wayland.sh $<TARGET_FILE:plinkora>
                          $<TARGET_FILE:plinkora-virtual-keyboard> ${part})
