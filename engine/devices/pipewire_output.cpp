@@ -78,6 +78,7 @@ struct OtherStream {
     pw_proxy* proxy = nullptr;
     spa_hook nodeListener{};
     bool running = false;
+    bool passive = false;  // known from the node's own properties, which the registry leaves out
 };
 
 // One playback node on PipeWire's own API. PipeWire's data thread, at real-time priority where
@@ -86,9 +87,9 @@ struct OtherStream {
 // for a while the node goes inactive, which lets the graph and the sink sleep; it stays known
 // to the server, so the next event only sets it active again. An inactive node takes no part
 // in the graph's cycles: waking, it waits for the cycle under way, as long as the quantum of
-// whatever else runs (a player's 1024 frames are 21 ms). So while another program plays, the
-// node stays active, sending silence at its own short quantum, and goes inactive only when
-// the graph would otherwise rest. The window thread never takes the loop's lock: it wakes the
+// whatever else runs (a player's 1024 frames are 21 ms). So while another program's stream
+// runs, the node stays active, sending silence at its own short quantum, and goes inactive only
+// when the graph would otherwise rest. The window thread never takes the loop's lock: it wakes the
 // loop through an event.
 class PipeWireOutput final : public AudioOutput {
   public:
@@ -345,11 +346,14 @@ void PipeWireOutput::Global(void* self, uint32_t id, uint32_t, const char* type,
                        std::strcmp(mediaClass, "Audio/Duplex") == 0)) {
         output->sinkSeen_ = true;
     }
-    // Only another program's playback runs the graph of its own accord: a recorder or a level
-    // meter on a sink's monitor runs because the sink does, perhaps for this node alone, and
-    // another Plinkora does as this one does; following them, both would stay up for ever.
+    // Only another program's stream that is not passive runs the graph of its own accord: a
+    // passive one (a level meter on a sink's monitor) runs because the sink does, perhaps for
+    // this node alone, and another Plinkora does as this one does; following them, both would
+    // stay up for ever.
     const char* application = spa_dict_lookup(props, PW_KEY_APP_NAME);
-    if (mediaClass && std::strcmp(mediaClass, "Stream/Output/Audio") == 0 &&
+    if (mediaClass &&
+        (std::strcmp(mediaClass, "Stream/Output/Audio") == 0 ||
+         std::strcmp(mediaClass, "Stream/Input/Audio") == 0) &&
         !(application && std::strcmp(application, "Plinkora") == 0)) {
         output->FollowOtherStream(id, type);
     }
@@ -378,7 +382,11 @@ void PipeWireOutput::FollowOtherStream(uint32_t id, const char* type) {
 
 void PipeWireOutput::OtherStreamChanged(void* data, const pw_node_info* info) {
     auto* other = static_cast<OtherStream*>(data);
-    if (info->change_mask & PW_NODE_CHANGE_MASK_STATE) {
+    if ((info->change_mask & PW_NODE_CHANGE_MASK_PROPS) && info->props) {
+        const char* passive = spa_dict_lookup(info->props, PW_KEY_NODE_PASSIVE);
+        other->passive = passive && std::strcmp(passive, "true") == 0;
+    }
+    if (info->change_mask & (PW_NODE_CHANGE_MASK_STATE | PW_NODE_CHANGE_MASK_PROPS)) {
         other->running = info->state == PW_NODE_STATE_RUNNING;
         other->output->UpdateActivity();
     }
@@ -470,7 +478,7 @@ void PipeWireOutput::ActivityChanged(void* self, uint64_t) {
 void PipeWireOutput::UpdateActivity() {
     bool active = sleepAt_.load() != wakes_.load();
     for (const auto& other : others_) {
-        active = active || other->running;
+        active = active || (other->running && !other->passive);
     }
     if (active != active_ && stream_ && !lost_) {
         active_ = active;

@@ -109,7 +109,7 @@ wait_for $pipewire 10 test -S "$XDG_RUNTIME_DIR/pipewire-0" || skip "PipeWire di
 pids+=($!)
 "${as_nobody[@]}" pipewire-pulse >"$work/pipewire-pulse.log" 2>&1 &
 pipewire_pulse=$! && pids+=("$pipewire_pulse")
-wait_for $pipewire 10 "${as_nobody[@]}" pactl info >/dev/null 2>&1 || skip "PipeWire did not start"
+wait_for $pipewire 20 "${as_nobody[@]}" pactl info >/dev/null 2>&1 || skip "PipeWire did not start"
 "${as_nobody[@]}" pactl load-module module-null-sink sink_name=testsink >/dev/null || skip "no null sink"
 plays_in_realtime PipeWire plinkora-sound
 
