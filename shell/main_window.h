@@ -97,6 +97,7 @@ class MainWindow final : public QMainWindow, public ShellWindow {
     bool Initialise(const std::string& commandLine);
     void PlaceOnScreen();
     void FitFrameOnScreen();
+    void FitOnStart();
     void OpenOnWayland(const QRect& screenArea);
     void FitToWaylandScreen(const QRect& screenArea);
     // Sets the content's minimum so that the whole window fits into the area; the content's
