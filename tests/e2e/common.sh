@@ -99,6 +99,16 @@ start_null_sink() {
     pids+=($!)
     wait_for $! 10 pactl info >/dev/null 2>&1 || echo "PulseAudio did not start: the output stays closed"
 }
+# start_pulseaudio: a PulseAudio server of its own with a null sink, as the test's sound server;
+# sets pulse to its PID, to freeze or end it; skips the test where it cannot start.
+start_pulseaudio() {
+    command -v pulseaudio >/dev/null || skip "PulseAudio is not installed"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --disallow-module-loading \
+        -L module-native-protocol-unix -L "module-null-sink sink_name=testsink norewinds=1" \
+        >"$work/pulseaudio.log" 2>&1 &
+    pulse=$! && pids+=("$pulse")
+    wait_for $pulse 10 pactl info >/dev/null 2>&1 || skip "PulseAudio did not start"
+}
 # use_test_soundfont: the small SoundFont loads quickly.
 use_test_soundfont() {
     local soundfont=${PLINKORA_TEST_SOUNDFONT:-/usr/share/sounds/sf2/TimGM6mb.sf2}

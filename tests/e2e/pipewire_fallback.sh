@@ -26,17 +26,12 @@ plays_on_pulseaudio() {
 for tool in xdotool xset pactl python3; do
     command -v "$tool" >/dev/null || fail "$tool is needed (see scripts/install-deps.sh)"
 done
-command -v pulseaudio >/dev/null || skip "PulseAudio is not installed"
 use_private_home
 unset PULSE_SERVER
 export JACK_NO_START_SERVER=1 JACK_DEFAULT_SERVER=plinkora-no-jack-$$
 start_xvfb
 xset r off
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --disallow-module-loading \
-    -L module-native-protocol-unix -L "module-null-sink sink_name=testsink norewinds=1" \
-    >"$work/pulseaudio.log" 2>&1 &
-pulse=$! && pids+=("$pulse")
-wait_for $pulse 10 pactl info >/dev/null 2>&1 || skip "PulseAudio did not start"
+start_pulseaudio
 cd "$work/app" || exit 1
 use_test_soundfont
 
